@@ -1,0 +1,43 @@
+# Quick start: `make demo` converts the bundled example, `make test` runs every test.
+# Both install the Debian packages the project needs first (scripts/setup.sh).
+
+DEBUG_DIR   := build/debug
+RELEASE_DIR := build/release
+CMAKE_GEN   := -G Ninja
+
+.PHONY: all setup build debug release test demo bench format clean
+
+all: release
+
+setup:
+	@bash scripts/setup.sh
+
+$(DEBUG_DIR)/build.ninja:
+	cmake -S . -B $(DEBUG_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTONAGRAM_SANITIZE=ON
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTONAGRAM_BUILD_BENCH=ON
+
+debug: setup $(DEBUG_DIR)/build.ninja
+	cmake --build $(DEBUG_DIR)
+
+release: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR)
+
+build: release
+
+# The tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
+test: debug
+	ctest --test-dir $(DEBUG_DIR) --output-on-failure
+
+demo: release
+	@bash scripts/demo.sh $(RELEASE_DIR)
+
+bench: release
+	@bash scripts/bench.sh $(RELEASE_DIR)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf build

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tonagram needs to build, test and run its demo.
+# Idempotent: when every package is already installed nothing is fetched.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # independent MIDI tools used by the tests: a reader and a renderer
+  python3 python3-mido fluidsynth libfluidsynth-dev timgm6mb-soundfont
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+echo "setup: installing ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,194 @@
+#include "analysis/analysis_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/settings.h"
+#include "core/status.h"
+
+int32_t note_window_length[MIDI_NOTE_COUNT] = {};
+int32_t analysis_record_count = 0;
+int32_t max_level = 0;
+
+namespace {
+
+constexpr int WINDOW_LENGTHS_PER_LINE = 8;
+
+enum class IntRead { Value, EndOfFile, Malformed };
+
+// Reads the next whitespace-separated decimal integer. Line ends (LF or CR LF) count as
+// whitespace. A token that is no number or does not fit 32 bits is Malformed.
+IntRead read_int(std::FILE* file, int32_t& value)
+{
+    int c;
+    do {
+        c = std::fgetc(file);
+    } while (c != EOF && std::isspace(c));
+    if (c == EOF)
+        return IntRead::EndOfFile;
+    char token[24];
+    size_t n = 0;
+    while (c != EOF && !std::isspace(c)) {
+        if (n + 1 >= sizeof token)
+            return IntRead::Malformed;
+        token[n++] = static_cast<char>(c);
+        c = std::fgetc(file);
+    }
+    token[n] = '\0';
+    char* end = nullptr;
+    errno = 0;
+    long long v = std::strtoll(token, &end, 10);
+    if (end == token || *end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX)
+        return IntRead::Malformed;
+    value = static_cast<int32_t>(v);
+    return IntRead::Value;
+}
+
+bool read_ints(std::FILE* file, int32_t* values, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (read_int(file, values[i]) != IntRead::Value)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool make_analysis_path(const char* wave_path, char* destination, size_t capacity, const char* extension)
+{
+    const size_t length = strnlen(wave_path, PATH_CAPACITY - 1);
+    const char* name = wave_path;
+    for (size_t i = 0; i < length; ++i) {
+        if (wave_path[i] == '/')
+            name = wave_path + i + 1;
+    }
+    const char* dot = nullptr;
+    for (const char* p = name; p < wave_path + length; ++p) {
+        if (*p == '.')
+            dot = p;
+    }
+    if (!dot)
+        return false;
+    const size_t prefix = static_cast<size_t>(dot - wave_path) + 1;
+    const size_t old_extension = length - prefix;
+    const size_t new_extension = std::strlen(extension);
+    const size_t kept_tail = old_extension > new_extension ? old_extension - new_extension : 0;
+    const size_t total = prefix + new_extension + kept_tail;
+    if (total + 1 > capacity)
+        return false;
+    std::memmove(destination, wave_path, prefix);
+    std::memcpy(destination + prefix, extension, new_extension);
+    std::memcpy(destination + prefix + new_extension, wave_path + length - kept_tail, kept_tail);
+    destination[total] = '\0';
+    // "x.fft" would otherwise become its own analysis file and be overwritten.
+    return !(total == length && std::memcmp(destination, wave_path, length) == 0);
+}
+
+void write_analysis_first_line(std::FILE* file)
+{
+    const ConversionSettings& s = conversion_settings;
+    std::fprintf(file, "%d %d %d\n", s.FINE_NOTE == 1 ? 1 : 0, s.SL_DIFFLEVEL, s.SL_DIFFNOTE);
+}
+
+void write_analysis_header(std::FILE* file)
+{
+    std::fprintf(file, "%d\n", conversion_settings.VR_INTERVAL == 1 ? 1 : 0);
+    for (int line = 0; line < MIDI_NOTE_COUNT / WINDOW_LENGTHS_PER_LINE; ++line) {
+        const int32_t* w = note_window_length + line * WINDOW_LENGTHS_PER_LINE;
+        std::fprintf(file, "%d %d %d %d %d %d %d %d\n", w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
+    }
+}
+
+void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
+                          int32_t position, int32_t duration)
+{
+    std::fprintf(file, "%d %ld %d\n", static_cast<int>(records.size()), static_cast<long>(position), duration);
+    for (const FrameNoteRecord& r : records)
+        std::fprintf(file, "%d %d %d %d\n", r.note, r.fine_step, r.level, r.continuity);
+}
+
+bool read_analysis_first_line(std::FILE* file, int32_t values[3])
+{
+    return read_ints(file, values, 3);
+}
+
+bool read_analysis_header(std::FILE* file)
+{
+    int32_t vr_interval = 0;
+    int32_t lengths[MIDI_NOTE_COUNT];
+    if (!read_ints(file, &vr_interval, 1) || !read_ints(file, lengths, MIDI_NOTE_COUNT))
+        return false;
+    conversion_settings.VR_INTERVAL = vr_interval == 1 ? 1 : 0;
+    std::memcpy(note_window_length, lengths, sizeof lengths);
+    return true;
+}
+
+BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader& header)
+{
+    switch (read_int(file, header.record_count)) {
+    case IntRead::EndOfFile:
+        return BlockHeaderRead::EndOfFile;
+    case IntRead::Malformed:
+        return BlockHeaderRead::Damaged;
+    case IntRead::Value:
+        break;
+    }
+    if (header.record_count < 0 || header.record_count > ANALYSIS_BLOCK_CAPACITY)
+        return BlockHeaderRead::Damaged;
+    if (read_int(file, header.position) != IntRead::Value || read_int(file, header.duration) != IntRead::Value)
+        return BlockHeaderRead::Damaged;
+    return BlockHeaderRead::Block;
+}
+
+bool read_analysis_record(std::FILE* file, FrameNoteRecord& record)
+{
+    int32_t v[4];
+    if (!read_ints(file, v, 4))
+        return false;
+    record.note = v[0];
+    record.fine_step = v[1];
+    record.level = v[2];
+    record.continuity = v[3];
+    return true;
+}
+
+int32_t count_analysis_records()
+{
+    char path[PATH_CAPACITY];
+    if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
+        return 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
+    if (!file)
+        return 0;
+    int32_t first_line[3];
+    if (!read_analysis_first_line(file.get(), first_line) || !read_analysis_header(file.get()))
+        return 0;
+    max_level = 0;
+    int32_t total = 0;
+    int32_t largest = 0;
+    AnalysisBlockHeader header;
+    for (;;) {
+        BlockHeaderRead read = read_analysis_block_header(file.get(), header);
+        if (read == BlockHeaderRead::EndOfFile)
+            break;
+        if (read == BlockHeaderRead::Damaged)
+            return 0;
+        FrameNoteRecord record;
+        for (int32_t i = 0; i < header.record_count; ++i) {
+            if (!read_analysis_record(file.get(), record))
+                return 0;
+            largest = std::max(largest, record.level);
+        }
+        if (total > INT32_MAX - header.record_count)
+            return 0;
+        total += header.record_count;
+    }
+    max_level = largest;
+    return total;
+}

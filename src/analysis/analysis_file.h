@@ -1,0 +1,56 @@
+// The analysis file beside the WAV file: a text header with the connection parameters and
+// window lengths of the run, then one block per output frame with one line per analysed note.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <span>
+
+#include "analysis/analysis_results.h"
+
+// Largest record count of one block a reader accepts.
+inline constexpr int32_t ANALYSIS_BLOCK_CAPACITY = 256;
+
+// Builds the analysis path from wave_path by replacing the three characters after the last
+// "." of the file name with extension ("take1.wav" -> "take1.fft", ".wave" -> ".ffte") into
+// destination (capacity bytes). Returns false, writing nothing usable, when the file name has
+// no ".", the result does not fit, or the result would name the WAV file itself.
+bool make_analysis_path(const char* wave_path, char* destination, size_t capacity, const char* extension);
+
+// Line 1: FINE_NOTE flag, SL_DIFFLEVEL, SL_DIFFNOTE.
+void write_analysis_first_line(std::FILE* file);
+
+// Lines 2 to 18: VR_INTERVAL flag, then note_window_length eight per line.
+void write_analysis_header(std::FILE* file);
+
+// One block: its header (record count, frame position, duration) and one line per record.
+void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
+                          int32_t position, int32_t duration);
+
+// Reads line 1 into values (fine flag, SL_DIFFLEVEL, SL_DIFFNOTE). False when missing.
+bool read_analysis_first_line(std::FILE* file, int32_t values[3]);
+
+// After line 1: reads line 2 into VR_INTERVAL (on exactly when 1) and lines 3 to 18 into
+// note_window_length. False, changing nothing, when a value is missing.
+bool read_analysis_header(std::FILE* file);
+
+struct AnalysisBlockHeader {
+    int32_t record_count = 0;
+    int32_t position = 0;   // sample index of the frame in the 44100 Hz mono wave
+    int32_t duration = 0;   // samples
+};
+
+enum class BlockHeaderRead { Block, EndOfFile, Damaged };
+
+// Reads one block header. EndOfFile when no value is left; Damaged for a header cut short,
+// a value that is no number, or a record count outside 0..ANALYSIS_BLOCK_CAPACITY.
+BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader& header);
+
+// Reads one record line (note, fine step, level, continuity). False when missing.
+bool read_analysis_record(std::FILE* file, FrameNoteRecord& record);
+
+// Opens the analysis file of current_path, checks its header and counts its record lines,
+// recomputing max_level. Returns 0 for a missing file and refuses a damaged one (a header
+// or block cut short, a value that is no number, a block record count outside
+// 0..ANALYSIS_BLOCK_CAPACITY) with 0 as well.
+int32_t count_analysis_records();

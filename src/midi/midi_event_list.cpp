@@ -1,0 +1,54 @@
+#include "midi/midi_event_list.h"
+
+#include "core/settings.h"
+
+MidiEventList midi_event_list;
+
+void create_event_list(int32_t capacity)
+{
+    MidiEventList& list = midi_event_list;
+    list.events.assign(static_cast<size_t>(capacity > 0 ? capacity : 0), MidiEvent{});
+    list.event_count = 0;
+    list.channels_used = 1;
+}
+
+void append_event(const MidiEvent& event)
+{
+    MidiEventList& list = midi_event_list;
+    // Creators size the array for everything they append; growing here keeps a miscount
+    // from ever writing past the array.
+    if (static_cast<size_t>(list.event_count) >= list.events.size())
+        list.events.resize(static_cast<size_t>(list.event_count) + 1);
+    list.events[static_cast<size_t>(list.event_count)] = event;
+    ++list.event_count;
+}
+
+int32_t compact_event_list()
+{
+    MidiEventList& list = midi_event_list;
+    int32_t kept = 0;
+    for (int32_t i = 0; i < list.event_count; ++i) {
+        if (list.events[static_cast<size_t>(i)].status != 0)
+            list.events[static_cast<size_t>(kept++)] = list.events[static_cast<size_t>(i)];
+    }
+    return kept;
+}
+
+void clear_event_list()
+{
+    midi_event_list.events.clear();
+    midi_event_list.events.shrink_to_fit();
+    midi_event_list.event_count = 0;
+}
+
+uint32_t ticks_to_duration_ms(uint32_t ticks)
+{
+    if (conversion_settings.TIME_UNIT <= 0)
+        return 0;
+    return ticks * 1000u / static_cast<uint32_t>(conversion_settings.TIME_UNIT);
+}
+
+void reset_event_list()
+{
+    midi_event_list = MidiEventList{};
+}
