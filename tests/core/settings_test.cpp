@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "core/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { test::reset_engine_state(); }
+    void TearDown() override { test::reset_engine_state(); }
+    void load(const std::string& text)
+    {
+        test::write_text(ini, text);
+        load_settings_from(ini);
+    }
+    test::TempDir dir;
+    std::string ini = dir.file("Tonagram.ini");
+};
+
+TEST_F(SettingsFile, MissingFileGivesBuiltInValues)
+{
+    conversion_settings.FFT_SIZE = 1;
+    midi_output_settings.PROGRAM = 9;
+    EXPECT_EQ(load_settings_from(dir.file("absent.ini")), 1);
+    EXPECT_EQ(midi_output_settings.PROGRAM, 1);
+    EXPECT_EQ(midi_output_settings.VOLUME, 127);
+    EXPECT_EQ(conversion_settings.FFT_SIZE, 4096);
+    EXPECT_EQ(conversion_settings.TIME_UNIT, 1536);
+    EXPECT_EQ(conversion_settings.BIT_RATE, 9000);
+    EXPECT_EQ(conversion_settings.VR_INTERVAL, 1);
+    EXPECT_EQ(conversion_settings.FINE_NOTE, 0);
+    EXPECT_EQ(conversion_settings.OVERTONE_CORRECT, 0);
+    EXPECT_EQ(conversion_settings.FLT_CONNECT, 0);
+}
+
+TEST_F(SettingsFile, ValuesConvertLikeAtoiOfTheFirstSevenCharacters)
+{
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"123456789", 1234567}, {"-5", -5}, {"+7", 7}, {"12abc", 12}, {"abc", 0},
+        {"", 0}, {"  42  ", 42}, {"-123456789", -123456},
+    };
+    for (const Case& c : cases) {
+        load(std::string("[CONV2]\nBIT_RATE=") + c.text + "\n");
+        EXPECT_EQ(conversion_settings.BIT_RATE, c.value) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(SettingsFile, FlagsAreOnOnlyForExactlyOne)
+{
+    struct Case {
+        const char* text;
+        int32_t flag;
+    };
+    const Case cases[] = {{"1", 1}, {" 1", 1}, {"2", 0}, {"yes", 0}, {"0", 0}, {"01", 1}, {"-1", 0}};
+    for (const Case& c : cases) {
+        load(std::string("[CONV1]\nFINE_NOTE=") + c.text + "\n");
+        EXPECT_EQ(conversion_settings.FINE_NOTE, c.flag) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(SettingsFile, EmptyValueLoadsAsZeroButMissingKeyAsDefault)
+{
+    load("[CONV2]\nVR_INTERVAL=\nTIME_UNIT=\n");
+    EXPECT_EQ(conversion_settings.VR_INTERVAL, 0);
+    EXPECT_EQ(conversion_settings.TIME_UNIT, 0);
+    EXPECT_EQ(conversion_settings.BIT_RATE, 9000);
+}
+
+TEST_F(SettingsFile, NamesCompareWithoutCaseAndValuesAreTrimmed)
+{
+    load("; comment\r\n[conv2]\r\n  key_min =  30 \r\n[Midi]\r\nprogram=5\r\n");
+    EXPECT_EQ(conversion_settings.KEY_MIN, 30);
+    EXPECT_EQ(midi_output_settings.PROGRAM, 5);
+}
+
+TEST_F(SettingsFile, KeysAreReadOnlyFromTheirOwnSection)
+{
+    load("[CONV1]\nKEY_MIN=50\n[CONV2]\nFFT_SIZE=1024\n");
+    EXPECT_EQ(conversion_settings.KEY_MIN, 21);
+    EXPECT_EQ(conversion_settings.FFT_SIZE, 4096);
+}
+
+TEST_F(SettingsFile, LoadingNeitherClampsNorComparesFields)
+{
+    load("[CONV2]\nKEY_MIN=120\nKEY_MAX=3\nTIME_UNIT=-4\n");
+    EXPECT_EQ(conversion_settings.KEY_MIN, 120);
+    EXPECT_EQ(conversion_settings.KEY_MAX, 3);
+    EXPECT_EQ(conversion_settings.TIME_UNIT, -4);
+}
+
+TEST_F(SettingsFile, SaveFromScratchWritesAllKeysInOrder)
+{
+    conversion_settings.FINE_NOTE = 7;  // any non-zero flag is saved as 1
+    save_settings_to(ini);
+    const std::string text = test::read_text(ini);
+    EXPECT_EQ(text.find("[MIDI]\nDEVICE=0\nBANK1=0\nBANK2=0\nPROGRAM=1\nVOLUME=127\n[CONV1]\n"), 0u) << text;
+    EXPECT_NE(text.find("FINE_NOTE=1\n"), std::string::npos);
+    EXPECT_NE(text.find("[CONV2]\nSL_INTERVAL=512\n"), std::string::npos);
+    EXPECT_NE(text.find("BIT_RATE=9000\nFLT_CONNECT=0\n"), std::string::npos);
+    IniFile parsed = ini_load(ini);
+    EXPECT_EQ(parsed.lines.size(), 3u + 28u);
+}
+
+TEST_F(SettingsFile, SaveKeepsPlacesCommentsAndForeignKeys)
+{
+    test::write_text(ini, "; mine\n[CONV2]\nBIT_RATE=1\nOTHER=x\n\n[EXTRA]\nA=b\n");
+    conversion_settings.BIT_RATE = 20000;
+    save_settings_to(ini);
+    IniFile parsed = ini_load(ini);
+    ASSERT_GE(parsed.lines.size(), 4u);
+    EXPECT_EQ(parsed.lines[0], "; mine");
+    EXPECT_EQ(parsed.lines[1], "[CONV2]");
+    EXPECT_EQ(parsed.lines[2], "BIT_RATE=20000");
+    EXPECT_EQ(parsed.lines[3], "OTHER=x");
+    EXPECT_EQ(parsed.lines[4], "SL_INTERVAL=512") << "a new key follows the section's last line";
+    EXPECT_EQ(ini_get(parsed, "EXTRA", "A", "?"), "b");
+    EXPECT_EQ(ini_get(parsed, "MIDI", "VOLUME", "?"), "127");
+}
+
+TEST_F(SettingsFile, SaveThenLoadReproducesEveryField)
+{
+    ConversionSettings& c = conversion_settings;
+    c.FFT_SIZE = 8192;
+    c.KEY_MIN = -3;
+    c.TIME_UNIT = 9999999;
+    c.FINE_NOTE = 1;
+    c.VR_INTERVAL = 0;
+    midi_output_settings.BANK2 = 12;
+    const ConversionSettings saved = c;
+    save_settings_to(ini);
+    reset_settings();
+    load_settings_from(ini);
+    EXPECT_EQ(c.FFT_SIZE, saved.FFT_SIZE);
+    EXPECT_EQ(c.KEY_MIN, -3);
+    EXPECT_EQ(c.TIME_UNIT, 9999999);
+    EXPECT_EQ(c.FINE_NOTE, 1);
+    EXPECT_EQ(c.VR_INTERVAL, 0);
+    EXPECT_EQ(midi_output_settings.BANK2, 12);
+}
+
+TEST_F(SettingsFile, UnwritableFileKeepsValuesAndReportsNothing)
+{
+    conversion_settings.FFT_SIZE = 2048;
+    EXPECT_EQ(save_settings_to(dir.file("no/such/dir/Tonagram.ini")), 1);
+    EXPECT_EQ(conversion_settings.FFT_SIZE, 2048);
+}
+
+TEST_F(SettingsFile, SettingsFileLivesBesideTheExecutable)
+{
+    const std::string path = settings_file_path();
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe").string();
+    EXPECT_EQ(path, exe.substr(0, exe.rfind('/') + 1) + "Tonagram.ini");
+}
+
+TEST(Presets, MicrotonalAndSemitone)
+{
+    test::reset_engine_state();
+    apply_microtonal_preset();
+    EXPECT_EQ(conversion_settings.SL_DIFFNOTE_ABS, 32);
+    EXPECT_EQ(conversion_settings.MAX_HARMONY, 15);
+    EXPECT_EQ(conversion_settings.BIT_RATE, 20000);
+    apply_semitone_preset();
+    EXPECT_EQ(conversion_settings.SL_DIFFNOTE_ABS, 8);
+    EXPECT_EQ(conversion_settings.MAX_HARMONY, 32);
+    EXPECT_EQ(conversion_settings.BIT_RATE, 9000);
+}
+
+} // namespace
