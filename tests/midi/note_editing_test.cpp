@@ -227,6 +227,19 @@ TEST_F(NoteEditing, AddedNoteSwallowsAnInnerStartAndLetsThatNoteResumeAtItsEnd)
                                     off(400, 60, 1, 1), on(400, 60, 90, 2, 2), off(500, 60, 2, 2)}));
 }
 
+TEST_F(NoteEditing, ResumingNoteIsTheFirstStartAfterTheLastEndInsideTheEditedNote)
+{
+    // Inside the added 60 at 100..400, the last same-pitch note-off is at 250; of the
+    // note-ons after it, the one at 300 resumes at 400.
+    load({on(0, 62), off(50, 62), on(150, 60, 50, 1, 1), on(200, 60, 90, 2, 2), off(250, 60, 2),
+          on(300, 60, 70, 3, 3), on(320, 60, 60, 4, 4), off(500, 60), off(600, 60)});
+    ASSERT_EQ(select_note_at_index(0), 1);
+    set_note_values(60, 100, 400, 100);
+    add_note();
+    EXPECT_EQ(list_now(), describe_all({on(0, 62), off(50, 62), on(100, 60), off(400, 60), on(400, 60, 70, 3, 3),
+                                        off(500, 60), off(600, 60)}));
+}
+
 TEST_F(NoteEditing, SamePitchNoteOnAtTheEditedStartIsRemoved)
 {
     // The old 60 at 100..300 loses its note-on (same start) and its note-off (inside the
