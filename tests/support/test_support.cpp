@@ -11,7 +11,9 @@
 
 #include "core/settings.h"
 #include "core/status.h"
+#include "midi/list_change.h"
 #include "midi/midi_event_list.h"
+#include "midi/note_selection.h"
 #include "wave/wav_reader.h"
 
 namespace test {
@@ -36,6 +38,8 @@ void reset_engine_state()
     reset_conversion_status();
     reset_wave_data();
     reset_event_list();
+    reset_note_selection();
+    reset_list_change_settings();
 }
 
 std::vector<uint8_t> read_bytes(const std::string& path)
