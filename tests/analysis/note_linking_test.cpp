@@ -78,29 +78,6 @@ TEST_F(NoteLinkingTest, SameNoteAndNeighbourLinks)
     }
 }
 
-TEST_F(NoteLinkingTest, GapOfCreatedAndExtendedSegments)
-{
-    // Frames D = 1000 apart with duration 770: a created segment leaves a gap of 230 to the
-    // next frame, an extended one (ending one sample early) a gap of 231.
-    const int32_t d = 1000, duration = 1000 * 77 / 100;
-    struct Case {
-        int32_t limit;
-        bool created_links;
-        bool extended_links;
-    };
-    for (const Case& c : {Case{230, false, false}, Case{231, true, false}, Case{232, true, true}}) {
-        SCOPED_TRACE(c.limit);
-        conversion_settings.SL_INTERVAL = c.limit;
-        segments.clear();
-        open.fill(-1);
-        open_segment(69, 0, duration, 69 * 24 + 12);
-        EXPECT_EQ(link({rec(69, 12, 50, 1)}, d)[0], c.created_links ? LINK_SAME : LINK_NEW);
-        segments[0].length = d + duration - 0 - 1;
-        open[69] = 0;
-        EXPECT_EQ(link({rec(69, 12, 50, 1)}, 2 * d)[0], c.extended_links ? LINK_SAME : LINK_NEW);
-    }
-}
-
 TEST_F(NoteLinkingTest, VariableGapLimitScalesWithTheWindowLength)
 {
     conversion_settings.VR_INTERVAL = 1;
