@@ -1,0 +1,121 @@
+#include "analysis/overlap_resolution.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#include "core/settings.h"
+
+namespace {
+
+constexpr size_t SOUNDING_SLOTS = 256;
+constexpr int16_t DELETED = -1;
+
+// Distances in semitones from a fundamental up to its partials 2 to 8.
+constexpr std::array<int32_t, 7> PARTIAL_DISTANCES = {12, 19, 24, 28, 31, 34, 36};
+
+using SoundingTable = std::array<int32_t, SOUNDING_SLOTS>;
+
+int32_t saturate(int64_t value)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// velocity * length in 64 bits: in samples a few minutes of note already pass 2^31 / 254.
+int64_t weight(const NoteSegment& s)
+{
+    return int64_t{s.velocity} * s.length;
+}
+
+// Shortens a to end one sample before `start`; deletes it when nothing is left.
+void cut_before(NoteSegment& a, int32_t start)
+{
+    a.length = saturate(int64_t{start} - a.start - 1);
+    if (a.length <= 0)
+        a.fine_pitch = DELETED;
+}
+
+// Retires the segments that have ended by `start` and counts those still sounding.
+int32_t retire_ended(SoundingTable& sounding, std::span<const NoteSegment> segments, int32_t start)
+{
+    int32_t count = 0;
+    for (int32_t& slot : sounding) {
+        if (slot < 0)
+            continue;
+        const NoteSegment& a = segments[static_cast<size_t>(slot)];
+        if (int64_t{start} >= int64_t{a.start} + a.length)
+            slot = -1;
+        else
+            ++count;
+    }
+    return count;
+}
+
+// Applies the polyphony limit to q (in slot `note`) when too many notes sound.
+void limit_harmony(SoundingTable& sounding, std::span<NoteSegment> segments, size_t k, int32_t note)
+{
+    NoteSegment& q = segments[k];
+    int32_t weakest = -1;
+    size_t weakest_slot = 0;
+    bool lower_partial_source = false;
+    for (size_t slot = 0; slot < SOUNDING_SLOTS; ++slot) {
+        const int32_t a = sounding[slot];
+        if (a < 0 || static_cast<size_t>(a) == k)
+            continue;
+        if (weakest < 0 || weight(segments[static_cast<size_t>(a)]) < weight(segments[static_cast<size_t>(weakest)])) {
+            weakest = a;
+            weakest_slot = slot;
+        }
+        for (int32_t distance : PARTIAL_DISTANCES) {
+            if (static_cast<int32_t>(slot) == note - distance)
+                lower_partial_source = true;
+        }
+    }
+    if (weakest < 0)
+        return;
+    NoteSegment& w = segments[static_cast<size_t>(weakest)];
+    const bool q_loses = (lower_partial_source && weight(q) < 2 * weight(w))
+                      || weight(q) < weight(w) / 3
+                      || q.velocity < w.velocity / 2;
+    if (q_loses) {
+        q.fine_pitch = DELETED;
+        sounding[static_cast<size_t>(note)] = -1;
+        return;
+    }
+    cut_before(w, q.start);
+    sounding[weakest_slot] = -1;
+}
+
+} // namespace
+
+void resolve_overlaps(std::span<NoteSegment> segments)
+{
+    const ConversionSettings& c = conversion_settings;
+    SoundingTable sounding;
+    sounding.fill(-1);
+    for (size_t k = 0; k < segments.size(); ++k) {
+        NoteSegment& q = segments[k];
+        int32_t count = retire_ended(sounding, segments, q.start);
+        const int32_t note = q.fine_pitch / FINE_STEPS;
+        if (q.fine_pitch < 0 || q.velocity < c.SL_LEVEL || q.length < c.SL_LENGTH
+            || note >= static_cast<int32_t>(SOUNDING_SLOTS)) {
+            q.fine_pitch = DELETED;
+            continue;
+        }
+        int32_t& slot = sounding[static_cast<size_t>(note)];
+        if (slot >= 0) {
+            NoteSegment& a = segments[static_cast<size_t>(slot)];
+            if (q.velocity <= a.velocity) {
+                a.length = saturate(int64_t{a.length} + q.length);
+                q.fine_pitch = DELETED;
+                continue;
+            }
+            cut_before(a, q.start);
+        } else {
+            ++count;
+        }
+        slot = static_cast<int32_t>(k);
+        if (count > c.MAX_HARMONY)
+            limit_harmony(sounding, segments, k, note);
+    }
+}
