@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,8 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
+#include "analysis/analysis_results.h"
+#include "analysis/note_extraction.h"
 #include "core/settings.h"
 #include "core/status.h"
 #include "midi/list_change.h"
@@ -40,6 +43,10 @@ void reset_engine_state()
     reset_event_list();
     reset_note_selection();
     reset_list_change_settings();
+    reset_note_extraction();
+    std::fill(std::begin(note_window_length), std::end(note_window_length), 0);
+    analysis_record_count = 0;
+    max_level = 0;
 }
 
 std::vector<uint8_t> read_bytes(const std::string& path)
