@@ -101,6 +101,42 @@ TEST_F(RateLimit, EqualWeightsFollowTheExchangeSortOrder)
     }
 }
 
+TEST_F(RateLimit, WindowsFollowListOrder)
+{
+    struct Case {
+        const char* name;
+        int32_t bit_rate;
+        std::vector<MidiEvent> events;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        // T = 50: the window ends at off(A) at 100, so only the two note-ons count
+        // against a budget of 1; removing B (its note-off lies after the window) is enough.
+        {"window ends at the first later event", 800,
+         {event(0, 0x90, 60, 100), event(10, 0x90, 62, 1), event(100, 0x80, 60, 0), event(50, 0x80, 62, 0)},
+         {"90 60 100 @0 t0", "80 60 0 @100 t0"}},
+        // Window 0 would hold only on(A): it joins window 1, whose 5 events exceed 4.
+        {"lone event joins the next window", 160,
+         {event(0, 0x90, 60, 10), event(1500, 0x80, 60, 0), event(1600, 0x90, 62, 100), event(1700, 0x80, 62, 0),
+          event(2000, 0xB0, 11, 0)},
+         {"90 60 10 @0 t0", "80 60 0 @1500 t0", "B0 11 0 @2000 t0"}},
+        // Windows of 1000 ticks hold 4 events each against a budget of 3 at 120 bps; the
+        // final one (1000..2999) holds 4 against 5 and keeps them.
+        {"each window has its own budget", 120,
+         {event(0, 0x90, 60, 100), event(10, 0x90, 61, 1), event(20, 0x80, 61, 0), event(900, 0x80, 60, 0),
+          event(1100, 0x90, 62, 1), event(1110, 0x80, 62, 0), event(1120, 0x90, 63, 1), event(2999, 0x80, 63, 0)},
+         {"90 60 100 @0 t0", "80 60 0 @900 t0", "90 62 1 @1100 t0", "80 62 0 @1110 t0", "90 63 1 @1120 t0",
+          "80 63 0 @2999 t0"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        conversion_settings.BIT_RATE = c.bit_rate;
+        set_list(c.events);
+        limit_event_rate();
+        EXPECT_EQ(current_events(), c.expected) << c.name;
+    }
+}
+
 TEST_F(RateLimit, ManyChannelsRemoveTheNotesBendsAndControllers)
 {
     const std::vector<MidiEvent> events = {
