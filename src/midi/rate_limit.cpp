@@ -1,6 +1,7 @@
 #include "midi/rate_limit.h"
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -50,17 +51,72 @@ int32_t find_note_off(const std::vector<MidiEvent>& events, const std::vector<in
     return k;
 }
 
-// Largest weight first; ties keep exactly the order this exchange sort leaves, which decides
+// Counts of marked positions, for "how many heavier notes lie between two positions".
+class PositionCounter {
+public:
+    explicit PositionCounter(size_t size) : tree_(size + 1, 0) {}
+    void mark(size_t position)
+    {
+        for (size_t i = position + 1; i < tree_.size(); i += i & (~i + 1))
+            ++tree_[i];
+    }
+    // Marked positions below end.
+    int64_t below(size_t end) const
+    {
+        int64_t sum = 0;
+        for (size_t i = end; i > 0; i -= i & (~i + 1))
+            sum += tree_[i];
+        return sum;
+    }
+
+private:
+    std::vector<int32_t> tree_;
+};
+
+// Appends the order in which the exchange sort leaves one class of equal weights. Reading
+// the class in list order, every heavier note that lies after the first k notes of the
+// class (and before the next one) turns those k notes by one place: the first of them
+// moves behind the others. The turning is kept as a ring with a moving start.
+void append_class_order(std::span<const int32_t> positions, size_t size, const PositionCounter& heavier,
+                        std::vector<int32_t>& next, std::vector<int32_t>& prev, std::vector<int32_t>& order)
+{
+    int32_t start = -1;
+    for (size_t k = 0; k < positions.size(); ++k) {
+        const int32_t p = positions[k];
+        if (start == -1) {
+            start = next[static_cast<size_t>(p)] = prev[static_cast<size_t>(p)] = p;
+        } else {  // joins the ring at its end, just before the start
+            const int32_t last = prev[static_cast<size_t>(start)];
+            next[static_cast<size_t>(last)] = p;
+            prev[static_cast<size_t>(p)] = last;
+            next[static_cast<size_t>(p)] = start;
+            prev[static_cast<size_t>(start)] = p;
+        }
+        const size_t end = k + 1 < positions.size() ? static_cast<size_t>(positions[k + 1]) : size;
+        const int64_t turns = (heavier.below(end) - heavier.below(static_cast<size_t>(p) + 1)) %
+                              static_cast<int64_t>(k + 1);
+        for (int64_t t = 0; t < turns; ++t)
+            start = next[static_cast<size_t>(start)];
+    }
+    for (size_t k = 0; k < positions.size(); ++k) {
+        order.push_back(start);
+        start = next[static_cast<size_t>(start)];
+    }
+}
+
+// Largest weight first; ties keep exactly the order the exchange sort leaves, which decides
 // which of several equal notes is removed first.
 void sort_by_weight(std::vector<Candidate>& candidates)
 {
-    const size_t n = candidates.size();
-    for (size_t a = 0; a < n; ++a) {
-        for (size_t b = a + 1; b < n; ++b) {
-            if (candidates[b].weight > candidates[a].weight)
-                std::swap(candidates[a], candidates[b]);
-        }
-    }
+    std::vector<int64_t> weights;
+    weights.reserve(candidates.size());
+    for (const Candidate& c : candidates)
+        weights.push_back(c.weight);
+    std::vector<Candidate> sorted;
+    sorted.reserve(candidates.size());
+    for (int32_t i : exchange_sort_order(weights))
+        sorted.push_back(candidates[static_cast<size_t>(i)]);
+    candidates = std::move(sorted);
 }
 
 std::vector<Candidate> collect_candidates(const std::vector<MidiEvent>& events, const std::vector<int32_t>& next,
@@ -129,6 +185,31 @@ int32_t scan_window(const std::vector<MidiEvent>& events, int32_t count, int32_t
 }
 
 } // namespace
+
+std::vector<int32_t> exchange_sort_order(std::span<const int64_t> weights)
+{
+    const size_t size = weights.size();
+    std::vector<int32_t> by_weight(size);
+    std::iota(by_weight.begin(), by_weight.end(), 0);
+    std::stable_sort(by_weight.begin(), by_weight.end(), [&](int32_t a, int32_t b) {
+        return weights[static_cast<size_t>(a)] > weights[static_cast<size_t>(b)];
+    });
+    PositionCounter heavier(size);
+    std::vector<int32_t> next(size), prev(size), order;
+    order.reserve(size);
+    for (size_t first = 0; first < size;) {
+        const int64_t weight = weights[static_cast<size_t>(by_weight[first])];
+        size_t end = first;
+        while (end < size && weights[static_cast<size_t>(by_weight[end])] == weight)
+            ++end;
+        const std::span<const int32_t> positions(by_weight.data() + first, end - first);
+        append_class_order(positions, size, heavier, next, prev, order);
+        for (int32_t p : positions)
+            heavier.mark(static_cast<size_t>(p));
+        first = end;
+    }
+    return order;
+}
 
 int32_t limit_event_rate()
 {

@@ -137,6 +137,42 @@ TEST_F(RateLimit, WindowsFollowListOrder)
     }
 }
 
+std::vector<int32_t> literal_exchange_sort(const std::vector<int64_t>& weights)
+{
+    std::vector<int32_t> order(weights.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int32_t>(i);
+    for (size_t a = 0; a < order.size(); ++a)
+        for (size_t b = a + 1; b < order.size(); ++b)
+            if (weights[static_cast<size_t>(order[b])] > weights[static_cast<size_t>(order[a])])
+                std::swap(order[a], order[b]);
+    return order;
+}
+
+TEST(ExchangeSortOrder, MatchesTheLiteralExchangeSort)
+{
+    EXPECT_EQ(exchange_sort_order(std::vector<int64_t>{1, 1, 2}), (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(exchange_sort_order(std::vector<int64_t>{}), (std::vector<int32_t>{}));
+    std::vector<std::vector<int64_t>> shaped(4);
+    for (int64_t i = 0; i < 300; ++i) {
+        shaped[0].push_back(i);                   // ascending
+        shaped[1].push_back(300 - i);             // descending
+        shaped[2].push_back(7);                   // all equal
+        shaped[3].push_back(i % 2 == 0 ? 5 : i);  // ties between rising weights
+    }
+    for (const auto& weights : shaped)
+        EXPECT_EQ(exchange_sort_order(weights), literal_exchange_sort(weights));
+    std::mt19937 random(3);
+    for (int round = 0; round < 3000; ++round) {
+        const size_t size = 1 + random() % 80;
+        const auto distinct = static_cast<int64_t>(1 + random() % (round % 3 == 0 ? 3 : 40));
+        std::vector<int64_t> weights;
+        for (size_t i = 0; i < size; ++i)
+            weights.push_back(static_cast<int64_t>(random() % static_cast<uint64_t>(distinct)) * 1'000'000'007LL);
+        ASSERT_EQ(exchange_sort_order(weights), literal_exchange_sort(weights)) << "round " << round;
+    }
+}
+
 TEST_F(RateLimit, ManyChannelsRemoveTheNotesBendsAndControllers)
 {
     const std::vector<MidiEvent> events = {
