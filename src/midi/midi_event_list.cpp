@@ -1,5 +1,7 @@
 #include "midi/midi_event_list.h"
 
+#include <algorithm>
+
 #include "core/settings.h"
 
 MidiEventList midi_event_list;
@@ -26,8 +28,9 @@ void append_event(const MidiEvent& event)
 int32_t compact_event_list()
 {
     MidiEventList& list = midi_event_list;
+    const int32_t count = std::min<int64_t>(list.event_count, static_cast<int64_t>(list.events.size()));
     int32_t kept = 0;
-    for (int32_t i = 0; i < list.event_count; ++i) {
+    for (int32_t i = 0; i < count; ++i) {
         if (list.events[static_cast<size_t>(i)].status != 0)
             list.events[static_cast<size_t>(kept++)] = list.events[static_cast<size_t>(i)];
     }

@@ -16,6 +16,7 @@
 #include "core/status.h"
 #include "midi/list_change.h"
 #include "midi/midi_event_list.h"
+#include "midi/note_filter.h"
 #include "midi/note_selection.h"
 #include "wave/wav_reader.h"
 
@@ -44,6 +45,7 @@ void reset_engine_state()
     reset_note_selection();
     reset_list_change_settings();
     reset_note_extraction();
+    reset_filter_settings();
     std::fill(std::begin(note_window_length), std::end(note_window_length), 0);
     analysis_record_count = 0;
     max_level = 0;
