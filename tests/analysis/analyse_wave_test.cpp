@@ -46,10 +46,10 @@ std::vector<int32_t> ints_of(const std::string& line)
 
 std::string joined(const std::vector<int32_t>& values)
 {
-    std::string text;
+    std::ostringstream text;
     for (size_t i = 0; i < values.size(); ++i)
-        text += (i ? " " : "") + std::to_string(values[i]);
-    return text;
+        text << (i ? " " : "") << values[i];
+    return text.str();
 }
 
 // Splits the file into lines, checking that every line is single-space separated integers
