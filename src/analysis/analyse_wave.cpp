@@ -1,6 +1,7 @@
 #include "analysis/analyse_wave.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -111,8 +112,8 @@ int32_t analyse_wave()
     }
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft")) {
-        refuse(std::string("Cannot name the analysis file for \"") + conversion_status.current_path +
-               "\": the file name needs an extension such as .wav.");
+        const std::string wave_path(conversion_status.current_path, strnlen(conversion_status.current_path, PATH_CAPACITY));
+        refuse("Cannot name the analysis file for \"" + wave_path + "\": the file name needs an extension such as .wav.");
         return 0;
     }
     FileHandle file(std::fopen(path, "w"), &std::fclose);
