@@ -1,0 +1,56 @@
+// The tables of one analysis run: the fine-pitch grid around every analysed note and, for
+// each fine pitch, a window of sine and cosine samples spanning (close to) whole periods.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/analysis_results.h"
+
+inline constexpr int32_t REFERENCE_TABLE_SIZE = 32768;  // entries of one full turn
+inline constexpr int32_t TABLE_AMPLITUDE = 16384;       // every correlation product divides by it
+// 2*pi/32768 as a literal, so every machine builds the same reference tables.
+inline constexpr double REFERENCE_PHASE_STEP = 0.0001917475984802246;
+
+// The analysed notes, KEY_MIN upward; note index i owns fine pitches first_fine[i] .. + 23.
+struct PitchGrid {
+    int32_t note_count = 0;
+    int32_t total_fine = 0;  // 24 * note_count
+    int32_t midi_note[MIDI_NOTE_COUNT] = {};
+    int32_t fine_count[MIDI_NOTE_COUNT] = {};
+    int32_t first_fine[MIDI_NOTE_COUNT] = {};
+};
+
+// Everything the frame analysis needs, built at the start of a run and freed at its end.
+// Per-fine-pitch vectors have total_fine entries.
+struct AnalysisTables {
+    PitchGrid grid;
+    std::vector<double> period;          // samples per cycle
+    std::vector<int32_t> window_length;  // samples, 16 or more
+    std::vector<int32_t> table_offset;   // first entry of the window in sine and cosine
+    std::vector<int16_t> sine;           // all windows end to end, amplitude 16384
+    std::vector<int16_t> cosine;
+    std::vector<int32_t> frame;          // FFT_SIZE working samples of the current frame
+    // Running sums of the sliding correlation. 64-bit: a full 32768-sample window of
+    // full-scale samples can leave the 32-bit range.
+    std::vector<int64_t> sliding_sine;
+    std::vector<int64_t> sliding_cosine;
+};
+
+extern AnalysisTables analysis_tables;
+
+// Fills the pitch grid from KEY_MIN and KEY_MAX (empty when KEY_MIN > KEY_MAX; never more
+// than 128 notes).
+void build_pitch_grid();
+
+// Chooses period, window length and table offset of every fine pitch, sets
+// note_window_length of the analysed notes, and allocates the frame buffer and the sliding
+// sums. Leaves the per-pitch arrays empty for settings analysis_settings_problem refuses.
+void plan_sinusoid_windows();
+
+// Allocates and fills the sine and cosine windows of every fine pitch, reporting progress
+// after each note.
+void build_sinusoid_tables();
+
+// Releases every array of the run (the grid is cleared too); note_window_length stays.
+void free_analysis_tables();
