@@ -42,7 +42,7 @@ inline std::string describe(const MidiEvent& e)
     return text;
 }
 
-inline std::vector<std::string> describe(const std::vector<MidiEvent>& events)
+inline std::vector<std::string> described(const std::vector<MidiEvent>& events)
 {
     std::vector<std::string> out;
     for (const MidiEvent& e : events)
@@ -54,7 +54,7 @@ inline std::vector<std::string> describe(const std::vector<MidiEvent>& events)
 inline std::vector<std::string> list_described()
 {
     const MidiEventList& list = midi_event_list;
-    return describe(std::vector<MidiEvent>(list.events.begin(), list.events.begin() + list.event_count));
+    return described(std::vector<MidiEvent>(list.events.begin(), list.events.begin() + list.event_count));
 }
 
 inline std::string hex(const std::vector<uint8_t>& bytes, size_t from = 0, size_t count = SIZE_MAX)
