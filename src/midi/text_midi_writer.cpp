@@ -10,6 +10,13 @@
 
 namespace {
 
+// A letter and a decimal number, e.g. "T384".
+void append_number(std::string& out, char letter, int64_t value)
+{
+    out += letter;
+    out += std::to_string(value);
+}
+
 // "c" and the channel as one hex digit, only for channels other than 0.
 void append_channel(std::string& out, int channel)
 {
@@ -24,7 +31,7 @@ void append_note_line(std::string& out, const MidiEvent& e)
 {
     out += note_name(e.data1);
     if (is_note_on(e) && e.data2 != 0)
-        out += "v" + std::to_string(e.data2);
+        append_number(out, 'v', e.data2);
     append_channel(out, event_channel(e));
     out += '\n';
 }
@@ -43,11 +50,11 @@ void append_event_line(std::string& out, const MidiEvent& e)
     if (kind == MIDI_NOTE_OFF || kind == MIDI_NOTE_ON) {
         append_note_line(out, e);
     } else if (kind == MIDI_PITCH_BEND) {
-        out += "P" + std::to_string(bend_cents(e));
+        append_number(out, 'P', bend_cents(e));
         append_channel(out, event_channel(e));
         out += '\n';
     } else if (kind == MIDI_CONTROL_CHANGE) {
-        out += "X" + std::to_string(e.data2);
+        append_number(out, 'X', e.data2);
         append_channel(out, event_channel(e));
         out += '\n';
     }
@@ -64,16 +71,19 @@ int32_t write_text_midi(const char* path)
     if (!file)
         return 0;
 
-    std::string out = "Version 645\n";
-    out += "Event_Max_count " + std::to_string(list.event_count) + "\n";
-    out += "Time_Resolution " + std::to_string(conversion_settings.TIME_UNIT) + "\n";
+    std::string out = "Version 645\nEvent_Max_count ";
+    out += std::to_string(list.event_count);
+    out += "\nTime_Resolution ";
+    out += std::to_string(conversion_settings.TIME_UNIT);
+    out += '\n';
     int32_t running_time = 0;
     for (int32_t i = 0; i < list.event_count; ++i) {
         const MidiEvent& e = list.events[static_cast<size_t>(i)];
         // 64-bit difference: a negative time minus a large running time must not wrap.
         const int64_t interval = static_cast<int64_t>(e.time) - running_time;
         if (interval > 0) {
-            out += "T" + std::to_string(interval) + "\n";
+            append_number(out, 'T', interval);
+            out += '\n';
             running_time = e.time;
         }
         append_event_line(out, e);

@@ -58,7 +58,8 @@ std::string channel_line(int64_t tick, const std::vector<int>& bytes)
     for (size_t i = 0; i < bytes.size(); ++i) {
         char b[4];
         std::snprintf(b, sizeof b, "%02x", bytes[i]);
-        line += " " + std::string(b);
+        line += ' ';
+        line += b;
     }
     return line;
 }

@@ -40,7 +40,8 @@ Bytes format0_file(const Bytes& track, int64_t length = -1)
     Bytes b = {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0x80, 0x4D, 0x54, 0x72, 0x6B,
                static_cast<uint8_t>(l >> 24), static_cast<uint8_t>(l >> 16), static_cast<uint8_t>(l >> 8),
                static_cast<uint8_t>(l)};
-    b.insert(b.end(), track.begin(), track.end());
+    for (uint8_t byte : track)
+        b.push_back(byte);
     return b;
 }
 
@@ -49,7 +50,8 @@ Bytes track_with_tempo(const Bytes& body, uint32_t tempo = 250000)
 {
     Bytes t = {0x00, 0xFF, 0x03, 0x01, 0x41, 0x00, 0xFF, 0x51, 0x03, static_cast<uint8_t>(tempo >> 16),
                static_cast<uint8_t>(tempo >> 8), static_cast<uint8_t>(tempo)};
-    t.insert(t.end(), body.begin(), body.end());
+    for (uint8_t byte : body)
+        t.push_back(byte);
     return t;
 }
 
@@ -213,10 +215,11 @@ TEST(SmfReader, TempoRules)
 TEST(SmfReader, FailuresLeaveAnEmptyList)
 {
     const Bytes good = test::read_bytes(fixture("format1.mid"));
+    ASSERT_EQ(good.size(), 120u);
     Bytes second_track_empty = good;
-    second_track_empty[good.size() - 42 + 4 + 3] = 0;  // the last track's length byte 0x22
+    second_track_empty.at(good.size() - 42 + 4 + 3) = 0;  // the last track's length byte 0x22
     Bytes first_track_negative = good;
-    first_track_negative[14 + 8 + 19 + 4] = 0x80;
+    first_track_negative.at(14 + 8 + 19 + 4) = 0x80;
     const struct {
         const char* name;
         Bytes bytes;
@@ -230,7 +233,7 @@ TEST(SmfReader, FailuresLeaveAnEmptyList)
         {"format 1 second track of length 0", second_track_empty},
         {"format 1 first track of negative length", first_track_negative},
     };
-    ASSERT_EQ(good[good.size() - 42 + 7], 0x22);
+    ASSERT_EQ(good.at(good.size() - 42 + 7), 0x22);
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
@@ -267,7 +270,7 @@ TEST(SmfReader, AbsurdLengthsReadWhatIsThere)
     EXPECT_LE(midi_event_list.events.size(), track.size());  // not sized by the header
 
     Bytes format1 = test::read_bytes(fixture("format1.mid"));
-    format1[format1.size() - 42 + 4] = 0x7F;  // the second track claims 2 GB
+    format1.at(format1.size() - 42 + 4) = 0x7F;  // the second track claims 2 GB
     EXPECT_EQ(read_bytes_as_smf(dir, format1), 2);
     EXPECT_EQ(midi_event_list.event_count, 5);
 }
