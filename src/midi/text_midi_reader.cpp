@@ -290,8 +290,7 @@ void read_older_item(ReadState& state, std::string_view token, int32_t number)
     }
 }
 
-// The number in the token after the next one (a header word and its value); 0 when absent
-// or not a number.
+// The next token read as a header number; 0 when it is absent or not a number.
 int32_t header_value(Tokens& tokens)
 {
     const std::optional<std::string_view> token = tokens.next();
@@ -313,11 +312,12 @@ void start_list(ReadState& state, int32_t capacity, int32_t resolution, size_t f
 void read_current_form(ReadState& state, std::string_view text)
 {
     Tokens tokens(text);
+    // The header's words are not compared; its numbers are taken by position.
     tokens.next();  // "Version"
     tokens.next();  // its number
-    tokens.next();
+    tokens.next();  // "Event_Max_count"
     const int32_t capacity = header_value(tokens);
-    tokens.next();
+    tokens.next();  // "Time_Resolution"
     const int32_t resolution = header_value(tokens);
     start_list(state, capacity, resolution, text.size());
     while (!state.full()) {
@@ -328,12 +328,13 @@ void read_current_form(ReadState& state, std::string_view text)
     }
 }
 
+// Every item is a token and a separate number; a pair whose number is not one is skipped.
 void read_older_form(ReadState& state, std::string_view text)
 {
     Tokens tokens(text);
-    tokens.next();
+    tokens.next();  // the capacity's word
     const int32_t capacity = header_value(tokens);
-    tokens.next();
+    tokens.next();  // the resolution's word
     const int32_t resolution = header_value(tokens);
     start_list(state, capacity, resolution, text.size());
     while (!state.full()) {
