@@ -1,0 +1,17 @@
+// Writes the event list as a Standard MIDI File: format 0, one track, 384 ticks per quarter
+// note, and a tempo that makes one tick last 1/TIME_UNIT second.
+#pragma once
+
+#include <cstdint>
+
+// Lowest and highest TIME_UNIT whose tempo (384000000 / TIME_UNIT microseconds per quarter
+// note) fits the 24 bits of the tempo event and is not 0.
+inline constexpr int32_t SMF_MIN_TIME_UNIT = 23;
+inline constexpr int32_t SMF_MAX_TIME_UNIT = 384000000;
+
+// Writes the list with its channel set-up to path. Returns the length in bytes of the
+// track's variable part (set-up, list events, final interval), or -1 when nothing was
+// written: empty list, TIME_UNIT outside SMF_MIN_TIME_UNIT..SMF_MAX_TIME_UNIT, or a file
+// that cannot be created. Sets last_event_time to the sum of the written intervals and
+// duration_ms from it; source_name stays.
+int32_t write_smf(const char* path);

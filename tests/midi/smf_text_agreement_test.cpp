@@ -1,0 +1,63 @@
+// The two file forms of one list carry the same events: read back, they differ only where
+// the forms themselves differ (the SMF's set-up in front, tags, controller numbers and
+// note-off velocities of the text form). Controllers other than expression are left out:
+// the SMF reader keeps only expression.
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "midi/midi_event_list.h"
+#include "midi/smf_reader.h"
+#include "midi/smf_writer.h"
+#include "midi/text_midi_reader.h"
+#include "midi/text_midi_writer.h"
+#include "midi_file_test_helpers.h"
+#include "support/test_support.h"
+
+using midifile_test::ev;
+
+namespace {
+
+// The events as both forms can carry them.
+std::vector<std::string> comparable(size_t skip)
+{
+    std::vector<MidiEvent> events;
+    for (int32_t i = static_cast<int32_t>(skip); i < midi_event_list.event_count; ++i) {
+        MidiEvent e = midi_event_list.events[static_cast<size_t>(i)];
+        e.tag = 0;
+        if ((e.status & 0xF0) == 0xB0)
+            e.data1 = 11;
+        if ((e.status & 0xF0) == 0x90 && e.data2 == 0)
+            e.status = static_cast<uint8_t>(0x80 | (e.status & 0x0F));
+        if ((e.status & 0xF0) == 0x80)
+            e.data2 = 0;
+        events.push_back(e);
+    }
+    return midifile_test::described(events);
+}
+
+} // namespace
+
+TEST(SmfTextAgreement, BothFormsOfOneListCarryTheSameEvents)
+{
+    const std::vector<std::vector<MidiEvent>> lists = {
+        midifile_test::representative_events(),
+        {ev(0, 0x90, 0, 1), ev(0, 0x90, 127, 127), ev(5, 0x80, 0, 3), ev(2, 0x90, 127, 0),
+         ev(70000, 0xB5, 11, 0), ev(70001, 0xE5, 0x00, 0x00), ev(70002, 0xE5, 0x00, 0x60),
+         ev(-3, 0x80, 127, 0)},
+    };
+    for (const std::vector<MidiEvent>& events : lists) {
+        test::reset_engine_state();
+        reset_text_midi_reader_memory();
+        test::TempDir dir;
+        midifile_test::set_list(events, 6);
+        ASSERT_GT(write_text_midi(dir.file("a.txt").c_str()), 0);
+        const uint32_t text_end = midi_event_list.last_event_time;
+        ASSERT_GT(write_smf(dir.file("a.mid").c_str()), 0);
+        EXPECT_EQ(midi_event_list.last_event_time, text_end);
+
+        read_text_midi(dir.file("a.txt").c_str());
+        const std::vector<std::string> from_text = comparable(0);
+        read_smf(dir.file("a.mid").c_str());
+        EXPECT_EQ(comparable(2 * 6), from_text);  // the SMF's bend and expression set-up in front
+    }
+}
