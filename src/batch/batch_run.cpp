@@ -5,12 +5,27 @@
 #include <span>
 
 #include "batch/command_line.h"
+#include "core/conversion_driver.h"
+#include "core/messages.h"
 #include "core/settings.h"
+#include "core/settings_check.h"
 #include "core/status.h"
 #include "midi/midi_event_list.h"
+#include "midi/smf_writer.h"
+#include "midi/text_midi_writer.h"
 #include "wave/wav_reader.h"
 
 namespace {
+
+constexpr int EXIT_OK = 0;
+constexpr int EXIT_FAILED = -1;
+
+// Engine messages (buffer overflows) go to standard error as one line.
+void print_message(const char* caption, const char* text)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+}
 
 // The file name is the first blank-delimited word of the first argument.
 bool take_wave_name(const char* argument)
@@ -26,6 +41,48 @@ bool take_wave_name(const char* argument)
     return true;
 }
 
+void print_wave_format()
+{
+    midi_event_list.duration_ms =
+        static_cast<uint32_t>(static_cast<int32_t>(wave_data.frame_count * 1000.0 / wave_data.sample_rate));
+    std::printf(" sampling:%d bit:%d channel:%d length[msec]:%d\n", wave_data.sample_rate,
+                wave_data.bits_per_sample, wave_data.channels, static_cast<int32_t>(midi_event_list.duration_ms));
+}
+
+// Position of the "." that starts a three-character extension at the end of the file name,
+// or -1. A dot in a directory name never counts, so outputs stay beside the input.
+int output_extension_dot(const char* name)
+{
+    const size_t length = strnlen(name, PATH_CAPACITY - 1);
+    if (length < 4 || name[length - 4] != '.' || length == 4)
+        return -1;
+    for (size_t i = length - 3; i < length; ++i) {
+        if (name[i] == '/')
+            return -1;
+    }
+    return static_cast<int>(length - 4);
+}
+
+// Writes one output beside the input with the given extension. Returns false on failure.
+bool write_output(const char* extension, int32_t (*writer)(const char*), const char* success)
+{
+    char* name = conversion_status.current_path;
+    const int dot = output_extension_dot(name);
+    char input_extension[4];
+    std::memcpy(input_extension, name + dot + 1, 4);
+    std::memcpy(name + dot + 1, extension, 3);
+    if (std::strcmp(input_extension, extension) == 0) {
+        std::printf("Output file %s would replace the input file: nothing written.\n", name);
+        return false;
+    }
+    if (writer(name) <= 0) {
+        std::printf("Output File Creation ERROR\n");
+        return false;
+    }
+    std::printf("%s", success);
+    return true;
+}
+
 } // namespace
 
 int batch_main(int argc, const char* const* argv)
@@ -33,23 +90,44 @@ int batch_main(int argc, const char* const* argv)
     print_banner();
     if (argc < 2) {
         print_usage();
-        return -1;
+        return EXIT_FAILED;
     }
     if (!take_wave_name(argv[1]))
-        return -1;
-    const char* name = conversion_status.current_path;
-    if (read_wave(name) <= 0) {
-        std::printf("Wave file:%s reading Error!!\n", name);
-        return -1;
+        return EXIT_FAILED;
+    if (read_wave(conversion_status.current_path) <= 0) {
+        std::printf("Wave file:%s reading Error!!\n", conversion_status.current_path);
+        return EXIT_FAILED;
     }
-    std::printf("Wave file:%s reading successfully.\n", name);
-    midi_event_list.duration_ms =
-        static_cast<uint32_t>(static_cast<int32_t>(wave_data.frame_count * 1000.0 / wave_data.sample_rate));
-    std::printf(" sampling:%d bit:%d channel:%d length[msec]:%d\n", wave_data.sample_rate,
-                wave_data.bits_per_sample, wave_data.channels, static_cast<int32_t>(midi_event_list.duration_ms));
+    std::printf("Wave file:%s reading successfully.\n", conversion_status.current_path);
+    print_wave_format();
 
     conversion_status.console_mode = 1;
+    message_hook = print_message;
     load_settings();
-    apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
-    return 0;
+    const int32_t format =
+        apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
+    const char* refused = analysis_settings_problem();
+    if (!refused)
+        refused = conversion_settings_problem();
+    if (refused) {
+        std::printf("Conversion refused: %s\n", refused);
+        return EXIT_FAILED;
+    }
+
+    std::printf("Now MIDI Conversion Start !\n");
+    std::fflush(stdout);
+    const int32_t events = run_conversion();
+    std::printf("\nMIDI Event Data:%d are created.\n", events);
+    if (events <= 0 || output_extension_dot(conversion_status.current_path) < 0)
+        return EXIT_OK;
+
+    if (format != OUTPUT_SMF_ONLY) {
+        if (!write_output("txt", write_text_midi, "TXT MIDI file is successfully created.\n"))
+            return EXIT_FAILED;
+        if (format <= OUTPUT_TEXT_ONLY)
+            return EXIT_OK;
+    }
+    if (!write_output("mid", write_smf, "SMF MIDI file is successfully created.\n"))
+        return EXIT_FAILED;
+    return EXIT_OK;
 }
