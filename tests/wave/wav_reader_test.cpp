@@ -131,8 +131,8 @@ TEST_F(WavReader, RejectedFilesChangeOnlyTheName)
 
     synth::WavLayout float_layout;
     float_layout.format_tag = 3;
-    std::vector<uint8_t> no_data = pcm_file(16, 1, 44100, {});
-    no_data.resize(no_data.size() - 8);
+    const std::vector<uint8_t> header_and_fmt = pcm_file(16, 1, 44100, {});
+    const std::vector<uint8_t> no_data(header_and_fmt.begin(), header_and_fmt.end() - 8);
     std::vector<uint8_t> zero_align = pcm_file(16, 1, 44100, {0, 0});
     zero_align[32] = zero_align[33] = 0;
     std::vector<uint8_t> zero_rate = pcm_file(16, 1, 0, {0, 0});
