@@ -12,6 +12,7 @@
 #include "analysis/analysis_file.h"
 #include "analysis/frame_analysis.h"
 #include "analysis/sinusoid_tables.h"
+#include "core/file_io.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/settings_check.h"
@@ -19,8 +20,6 @@
 #include "wave/wav_reader.h"
 
 namespace {
-
-using FileHandle = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 constexpr int32_t PROGRESS_EVERY = 10;
 
@@ -116,7 +115,7 @@ int32_t analyse_wave()
         refuse("Cannot name the analysis file for \"" + wave_path + "\": the file name needs an extension such as .wav.");
         return 0;
     }
-    FileHandle file(std::fopen(path, "w"), &std::fclose);
+    FileHandle file = open_file(path, "w");
     if (!file) {
         refuse(std::string("Cannot create the analysis file \"") + path + "\".");
         return 0;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "core/status.h"
 
@@ -163,7 +164,7 @@ int32_t count_analysis_records()
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
         return 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
+    FileHandle file = open_file(path, "rb");
     if (!file)
         return 0;
     int32_t first_line[3];

@@ -11,6 +11,7 @@
 #include "analysis/overlap_resolution.h"
 #include "analysis/tick_conversion.h"
 #include "analysis/velocity_scale.h"
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "core/status.h"
 #include "wave/wav_reader.h"
@@ -189,7 +190,7 @@ int32_t read_note_segments()
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
         return 0;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "rb"), &std::fclose);
+    FileHandle file = open_file(path, "rb");
     if (!file)
         return 0;
     return read_note_segments_from(file.get(), capacity, max_level);

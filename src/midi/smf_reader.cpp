@@ -1,14 +1,12 @@
 #include "midi/smf_reader.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <span>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
@@ -223,17 +221,6 @@ std::optional<SmfContents> read_format1(ByteSpan file)
     return contents;
 }
 
-std::optional<std::vector<uint8_t>> read_whole_file(const char* path)
-{
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 void leave_list_empty()
 {
     MidiEventList& list = midi_event_list;
@@ -247,7 +234,7 @@ void leave_list_empty()
 
 int32_t read_smf(const char* path)
 {
-    const std::optional<std::vector<uint8_t>> file = read_whole_file(path);
+    const std::optional<std::vector<uint8_t>> file = read_file_bytes(path);
     if (!file)
         return -1;
     MidiEventList& list = midi_event_list;

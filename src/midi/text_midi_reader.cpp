@@ -1,14 +1,12 @@
 #include "midi/text_midi_reader.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
@@ -347,24 +345,13 @@ void read_older_form(ReadState& state, std::string_view text)
     }
 }
 
-std::optional<std::string> read_whole_file(const char* path)
-{
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 } // namespace
 
 int32_t read_text_midi(const char* path)
 {
     MidiEventList& list = midi_event_list;
     list.last_event_time = 0;
-    const std::optional<std::string> text = read_whole_file(path);
+    const std::optional<std::string> text = read_file_text(path);
     if (!text)
         return 0;
     list.source_name = path;

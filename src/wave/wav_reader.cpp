@@ -1,5 +1,7 @@
 #include "wave/wav_reader.h"
 
+#include "core/file_io.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -10,8 +12,6 @@
 WaveData wave_data;
 
 namespace {
-
-using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 struct WaveFormat {
     uint16_t format_tag = 0;
@@ -112,7 +112,7 @@ int32_t fail_after_open(const char* path)
 
 int32_t read_wave(const char* path)
 {
-    FilePtr file(std::fopen(path, "rb"), &std::fclose);
+    FileHandle file = open_file(path, "rb");
     if (!file)
         return -1;
     std::FILE* f = file.get();
