@@ -22,6 +22,19 @@ inline std::string fixture(const std::string& name)
     return std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/" + name;
 }
 
+// The event as the text form carries it back: every controller as expression (11), a
+// note-on of velocity 0 as a note-off, and note-offs without velocity.
+inline MidiEvent as_in_text_form(MidiEvent e)
+{
+    if ((e.status & 0xF0) == 0xB0)
+        e.data1 = 11;
+    if ((e.status & 0xF0) == 0x90 && e.data2 == 0)
+        e.status = static_cast<uint8_t>(0x80 | (e.status & 0x0F));
+    if ((e.status & 0xF0) == 0x80)
+        e.data2 = 0;
+    return e;
+}
+
 inline std::string hex(const std::vector<uint8_t>& bytes, size_t from = 0, size_t count = SIZE_MAX)
 {
     std::string out;

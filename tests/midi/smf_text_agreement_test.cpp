@@ -27,12 +27,7 @@ std::vector<std::string> comparable(size_t skip)
     events.erase(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(std::min(skip, events.size())));
     for (MidiEvent& e : events) {
         e.tag = 0;
-        if ((e.status & 0xF0) == 0xB0)
-            e.data1 = 11;
-        if ((e.status & 0xF0) == 0x90 && e.data2 == 0)
-            e.status = static_cast<uint8_t>(0x80 | (e.status & 0x0F));
-        if ((e.status & 0xF0) == 0x80)
-            e.data2 = 0;
+        e = midifile_test::as_in_text_form(e);
     }
     return test::describe_all(events);
 }
