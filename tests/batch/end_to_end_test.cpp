@@ -13,6 +13,7 @@
 #include "midi/smf_reader.h"
 #include "midi/text_midi_reader.h"
 #include "signal/wav_synth.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 namespace {
@@ -50,8 +51,7 @@ std::map<int, int64_t> ticks_per_note()
 {
     std::map<int, int64_t> total;
     std::map<std::pair<int, int>, int32_t> open;
-    for (int32_t i = 0; i < midi_event_list.event_count; ++i) {
-        const MidiEvent& e = midi_event_list.events[static_cast<size_t>(i)];
+    for (const MidiEvent& e : test::list_events()) {
         const auto key = std::make_pair(event_channel(e), static_cast<int>(e.data1));
         if (is_note_on(e) && e.data2 > 0) {
             open[key] = e.time;
@@ -81,12 +81,6 @@ std::vector<int> strongest_notes(size_t count)
     return notes;
 }
 
-std::vector<MidiEvent> loaded_events()
-{
-    return std::vector<MidiEvent>(midi_event_list.events.begin(),
-                                  midi_event_list.events.begin() + midi_event_list.event_count);
-}
-
 TEST_F(EndToEnd, SineBecomesItsNoteInBothFiles)
 {
     write_mono("sine.wav", synth::sine(440, 8000, 44100));
@@ -100,13 +94,13 @@ TEST_F(EndToEnd, SineBecomesItsNoteInBothFiles)
 
     ASSERT_GT(read_text_midi(dir.file("sine.txt").c_str()), 0);
     EXPECT_EQ(strongest_notes(1), std::vector<int>{69});
-    const std::vector<MidiEvent> from_text = loaded_events();
+    const std::vector<MidiEvent> from_text = test::list_events();
     const std::string count_line = "\nMIDI Event Data:" + std::to_string(from_text.size()) + " are created.\n";
     EXPECT_NE(r.output.find(count_line), std::string::npos) << r.output;
 
     // The SMF carries the same events behind one pitch-bend and one expression set-up event.
     ASSERT_GE(read_smf(dir.file("sine.mid").c_str()), 0);
-    std::vector<MidiEvent> from_smf = loaded_events();
+    std::vector<MidiEvent> from_smf = test::list_events();
     ASSERT_EQ(from_smf.size(), from_text.size() + 2);
     from_smf.erase(from_smf.begin(), from_smf.begin() + 2);
     for (size_t i = 0; i < from_text.size(); ++i) {
@@ -158,7 +152,7 @@ TEST_F(EndToEnd, MicrotonalGlideWritesPitchBendsOnSeveralChannels)
     EXPECT_NE(r.output.find("Microtonal Analaysis:1\n"), std::string::npos);
     ASSERT_GT(read_text_midi(dir.file("glide.txt").c_str()), 0);
     int bends = 0;
-    for (const MidiEvent& e : loaded_events())
+    for (const MidiEvent& e : test::list_events())
         bends += (e.status & 0xF0) == MIDI_PITCH_BEND;
     EXPECT_GT(bends, 0);
     EXPECT_GT(midi_event_list.channels_used, 1);
@@ -212,7 +206,7 @@ TEST_F(EndToEnd, SettingsFileBesideTheProgramIsUsedAndOptionsOverrideIt)
     ASSERT_EQ(r.exit_status, 0) << r.output;
     ASSERT_GT(read_text_midi(dir.file("a.txt").c_str()), 0);
     EXPECT_EQ(conversion_settings.TIME_UNIT, 768);
-    for (const MidiEvent& e : loaded_events()) {
+    for (const MidiEvent& e : test::list_events()) {
         EXPECT_GE(e.data1, 60);
         EXPECT_LE(e.data1, 80);
     }

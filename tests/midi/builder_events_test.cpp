@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/note_event_builder.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 namespace {
@@ -48,22 +48,6 @@ void add_point(int32_t time, int16_t fine_pitch, int velocity, int32_t segment)
     pitch_point_list.count = static_cast<int32_t>(pitch_point_list.points.size());
 }
 
-// "status data1 data2 @time tTag", status in hex.
-std::string describe(const MidiEvent& e)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%02X %d %d @%d t%d", e.status, e.data1, e.data2, e.time, e.tag);
-    return text;
-}
-
-std::vector<std::string> built_events()
-{
-    std::vector<std::string> out;
-    for (int32_t i = 0; i < midi_event_list.event_count; ++i)
-        out.push_back(describe(midi_event_list.events[static_cast<size_t>(i)]));
-    return out;
-}
-
 struct Segment {
     int32_t start;
     int32_t length;
@@ -96,7 +80,7 @@ TEST_F(Builder, NoteOffsFollowPendingOrderOnChannelZero)
         for (const Segment& s : c.segments)
             add_segment(s.start, s.length, s.note);
         const int32_t last = build_note_events();
-        EXPECT_EQ(built_events(), c.expected) << c.name;
+        EXPECT_EQ(test::describe_list(), c.expected) << c.name;
         EXPECT_EQ(last, midi_event_list.events[static_cast<size_t>(midi_event_list.event_count) - 1].time) << c.name;
         EXPECT_EQ(midi_event_list.channels_used, 1) << c.name;
     }
@@ -125,8 +109,7 @@ TEST_F(Builder, FineNoteAllocatesChannelsUpToMaxHarmonySkippingNine)
             add_segment(i, 1000, 40 + i);
         build_note_events();
         std::vector<int> channels;
-        for (int32_t i = 0; i < midi_event_list.event_count; ++i) {
-            const MidiEvent& e = midi_event_list.events[static_cast<size_t>(i)];
+        for (const MidiEvent& e : test::list_events()) {
             if (is_note_on(e)) {
                 channels.push_back(event_channel(e));
                 EXPECT_EQ(e.tag, event_channel(e));
@@ -144,8 +127,9 @@ TEST_F(Builder, ReleasedChannelIsReused)
     add_segment(10, 200, 62);
     add_segment(150, 10, 64);  // note 60 has ended: channel 0 is free again
     build_note_events();
-    EXPECT_EQ(built_events(), (std::vector<std::string>{"90 60 100 @0 t0", "91 62 100 @10 t1", "80 60 0 @100 t0",
-                                                        "90 64 100 @150 t0", "81 62 0 @210 t1", "80 64 0 @160 t0"}));
+    EXPECT_EQ(test::describe_list(),
+              (std::vector<std::string>{"90 60 100 @0 t0", "91 62 100 @10 t1", "80 60 0 @100 t0", "90 64 100 @150 t0",
+                                        "81 62 0 @210 t1", "80 64 0 @160 t0"}));
 }
 
 TEST_F(Builder, FullPendingBufferSendsOldestOffOnceWithOneMessage)
@@ -154,7 +138,7 @@ TEST_F(Builder, FullPendingBufferSendsOldestOffOnceWithOneMessage)
         add_segment(i, 10000 + i, i % 128);
     build_note_events();
     ASSERT_EQ(midi_event_list.event_count, 258);
-    const auto events = built_events();
+    const auto events = test::describe_list();
     EXPECT_EQ(events[127], "90 127 100 @127 t0");
     EXPECT_EQ(events[128], "80 0 0 @10000 t0");   // the 128th note pushes the first one out
     EXPECT_EQ(events[129], "90 0 100 @128 t0");
@@ -210,7 +194,7 @@ TEST_F(Builder, PitchPointsGiveBendAndExpression)
             "B0 11 " + std::to_string(c.expression) + " @10 t0",
             "80 60 0 @100 t0",
         };
-        EXPECT_EQ(built_events(), expected) << "step " << c.step << " velocity " << c.point_velocity;
+        EXPECT_EQ(test::describe_list(), expected) << "step " << c.step << " velocity " << c.point_velocity;
     }
 }
 
@@ -225,7 +209,7 @@ TEST_F(Builder, OneBendPairPerChannelAndNoteOff)
     add_point(150, fine(64, 12), 100, 1); // consumed by the later note-off
     add_point(400, fine(64, 12), 100, 1); // after every note-off: never consumed
     build_note_events();
-    EXPECT_EQ(built_events(),
+    EXPECT_EQ(test::describe_list(),
               (std::vector<std::string>{"90 60 100 @0 t0", "91 64 100 @5 t1", "E0 42 65 @10 t0", "B0 11 127 @10 t0",
                                         "E1 86 62 @20 t0", "B1 11 127 @20 t0", "80 60 0 @100 t0", "E1 0 64 @150 t0",
                                         "B1 11 127 @150 t0", "81 64 0 @305 t1"}));
@@ -240,7 +224,7 @@ TEST_F(Builder, PointsAreIgnoredWithoutFineNote)
     add_segment(0, 100, 60);
     add_point(10, fine(60, 0), 100, 0);
     build_note_events();
-    EXPECT_EQ(built_events(), (std::vector<std::string>{"90 60 100 @0 t0", "80 60 0 @100 t0"}));
+    EXPECT_EQ(test::describe_list(), (std::vector<std::string>{"90 60 100 @0 t0", "80 60 0 @100 t0"}));
     EXPECT_EQ(midi_event_list.events.size(), 2u);
 }
 
@@ -257,8 +241,8 @@ TEST_F(Builder, MalformedSegmentsAndPointsAreSkipped)
     add_point(3, fine(60, 0), 100, 1);
     add_point(4, fine(60, 0), 100, 2);
     const int32_t last = build_note_events();
-    EXPECT_EQ(built_events(), (std::vector<std::string>{"90 60 100 @0 t0", "91 60 127 @30 t1", "80 60 0 @100 t0",
-                                                        "81 60 0 @40 t1"}));
+    EXPECT_EQ(test::describe_list(),
+              (std::vector<std::string>{"90 60 100 @0 t0", "91 60 127 @30 t1", "80 60 0 @100 t0", "81 60 0 @40 t1"}));
     EXPECT_EQ(last, 40);
 }
 
@@ -316,8 +300,7 @@ TEST_F(Builder, RandomInputStaysWithinCapacity)
         EXPECT_EQ(midi_event_list.events.size(), capacity);
         int ons = 0;
         int offs = 0;
-        for (int32_t i = 0; i < midi_event_list.event_count; ++i) {
-            const MidiEvent& e = midi_event_list.events[static_cast<size_t>(i)];
+        for (const MidiEvent& e : test::list_events()) {
             EXPECT_NE(event_channel(e), 9);
             EXPECT_LE(e.data1, 127);
             EXPECT_LE(e.data2, 127);

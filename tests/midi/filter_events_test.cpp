@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/note_filter.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
+
+using test::describe_list;
+using test::event;
+using test::load_events;
 
 namespace {
 
@@ -19,34 +23,6 @@ protected:
         reset_filter_settings();
     }
 };
-
-MidiEvent event(int32_t time, int status, int data1, int data2, int tag = 0)
-{
-    return {time, static_cast<uint8_t>(status), static_cast<uint8_t>(data1), static_cast<uint8_t>(data2),
-            static_cast<uint8_t>(tag)};
-}
-
-void set_list(const std::vector<MidiEvent>& events)
-{
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
-}
-
-std::string describe(const MidiEvent& e)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%02X %d %d @%d t%d", e.status, e.data1, e.data2, e.time, e.tag);
-    return text;
-}
-
-std::vector<std::string> current_events()
-{
-    std::vector<std::string> out;
-    for (int32_t i = 0; i < midi_event_list.event_count; ++i)
-        out.push_back(describe(midi_event_list.events[static_cast<size_t>(i)]));
-    return out;
-}
 
 // Note 60 from 0 to 400 at velocity 50, then from second_on to 900 at second_velocity.
 std::vector<MidiEvent> two_notes(int32_t second_on, int second_velocity)
@@ -76,10 +52,10 @@ TEST_F(Filter, ConnectionJoinsCloseNotesOfOnePitch)
     for (const Case& c : cases) {
         SetUp();
         conversion_settings.FLT_CONNECT = 1;
-        set_list(two_notes(c.second_on, c.second_velocity));
+        load_events(two_notes(c.second_on, c.second_velocity));
         filter_events();
         if (c.connects) {
-            EXPECT_EQ(current_events(), (std::vector<std::string>{"90 60 50 @0 t0", "80 60 0 @900 t0"})) << c.name;
+            EXPECT_EQ(describe_list(), (std::vector<std::string>{"90 60 50 @0 t0", "80 60 0 @900 t0"})) << c.name;
         } else {
             EXPECT_EQ(midi_event_list.event_count, 4) << c.name;
         }
@@ -88,7 +64,7 @@ TEST_F(Filter, ConnectionJoinsCloseNotesOfOnePitch)
 
 TEST_F(Filter, NoConnectionWhenSwitchedOff)
 {
-    set_list(two_notes(450, 55));
+    load_events(two_notes(450, 55));
     filter_events();
     EXPECT_EQ(midi_event_list.event_count, 4);
 }
@@ -98,16 +74,16 @@ TEST_F(Filter, ConnectionChainsAndIgnoresChannels)
     conversion_settings.FLT_CONNECT = 1;
     filter_settings.FILTER_LENGTH_MIN = 1;
     // Each note is compared with the one before it: 50 -> 58 -> 66 all connect.
-    set_list({event(0, 0x90, 60, 50), event(100, 0x80, 60, 0), event(150, 0x91, 60, 58), event(300, 0x81, 60, 0),
-              event(320, 0x92, 60, 66), event(500, 0x82, 60, 0)});
+    load_events({event(0, 0x90, 60, 50), event(100, 0x80, 60, 0), event(150, 0x91, 60, 58), event(300, 0x81, 60, 0),
+                 event(320, 0x92, 60, 66), event(500, 0x82, 60, 0)});
     filter_events();
-    EXPECT_EQ(current_events(), (std::vector<std::string>{"90 60 50 @0 t0", "82 60 0 @500 t0"}));
+    EXPECT_EQ(describe_list(), (std::vector<std::string>{"90 60 50 @0 t0", "82 60 0 @500 t0"}));
 }
 
 TEST_F(Filter, OtherNoteNumbersDoNotConnect)
 {
     conversion_settings.FLT_CONNECT = 1;
-    set_list({event(0, 0x90, 60, 50), event(400, 0x80, 60, 0), event(450, 0x90, 61, 50), event(900, 0x80, 61, 0)});
+    load_events({event(0, 0x90, 60, 50), event(400, 0x80, 60, 0), event(450, 0x90, 61, 50), event(900, 0x80, 61, 0)});
     filter_events();
     EXPECT_EQ(midi_event_list.event_count, 4);
 }
@@ -141,25 +117,25 @@ TEST_F(Filter, RemovalOfShortQuietAndUnmatchedNotes)
     };
     for (const Case& c : cases) {
         SetUp();
-        set_list(c.events);
+        load_events(c.events);
         filter_events();
-        EXPECT_EQ(current_events(), c.expected) << c.name;
+        EXPECT_EQ(describe_list(), c.expected) << c.name;
     }
 }
 
 TEST_F(Filter, BendAndControlEventsSurviveConnection)
 {
     conversion_settings.FLT_CONNECT = 1;
-    set_list({event(0, 0x90, 60, 50, 3), event(200, 0xE0, 1, 64), event(400, 0x80, 60, 0, 3),
-              event(420, 0xB0, 11, 90), event(450, 0x90, 60, 55, 4), event(900, 0x80, 60, 0, 4)});
+    load_events({event(0, 0x90, 60, 50, 3), event(200, 0xE0, 1, 64), event(400, 0x80, 60, 0, 3),
+                 event(420, 0xB0, 11, 90), event(450, 0x90, 60, 55, 4), event(900, 0x80, 60, 0, 4)});
     filter_events();
-    EXPECT_EQ(current_events(),
+    EXPECT_EQ(describe_list(),
               (std::vector<std::string>{"90 60 50 @0 t3", "E0 1 64 @200 t0", "B0 11 90 @420 t0", "80 60 0 @900 t4"}));
 }
 
 TEST_F(Filter, EmptyListStaysEmpty)
 {
-    set_list({});
+    load_events({});
     midi_event_list.last_event_time = 77;
     filter_events();
     EXPECT_EQ(midi_event_list.event_count, 0);
@@ -168,7 +144,7 @@ TEST_F(Filter, EmptyListStaysEmpty)
 
 TEST_F(Filter, CountBeyondTheArrayIsNotRead)
 {
-    set_list({event(0, 0x90, 60, 50), event(500, 0x80, 60, 0)});
+    load_events({event(0, 0x90, 60, 50), event(500, 0x80, 60, 0)});
     midi_event_list.event_count = 10;
     filter_events();
     EXPECT_EQ(midi_event_list.event_count, 2);
@@ -191,9 +167,9 @@ TEST_F(Filter, ConnectionCheckBoxSetsTheLimits)
 TEST_F(Filter, ConnectionWithCheckBoxLimitsKeepsShortNotes)
 {
     toggle_filter_connection();
-    set_list({event(0, 0x90, 60, 2), event(5, 0x80, 60, 0), event(10, 0x90, 62, 50), event(10, 0x80, 62, 0)});
+    load_events({event(0, 0x90, 60, 2), event(5, 0x80, 60, 0), event(10, 0x90, 62, 50), event(10, 0x80, 62, 0)});
     filter_events();
-    EXPECT_EQ(current_events(), (std::vector<std::string>{"90 60 2 @0 t0", "80 60 0 @5 t0"}));
+    EXPECT_EQ(describe_list(), (std::vector<std::string>{"90 60 2 @0 t0", "80 60 0 @5 t0"}));
 }
 
 } // namespace

@@ -1,49 +1,20 @@
 // Whole-list transposition and re-timing.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "midi/list_change.h"
 #include "midi/midi_event_list.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
+using test::describe_all;
+using test::describe_list;
+using test::event;
+using test::load_events;
+
 namespace {
-
-MidiEvent event(int32_t time, int status, int data1, int data2 = 0, int tag = 0)
-{
-    return MidiEvent{time, static_cast<uint8_t>(status), static_cast<uint8_t>(data1),
-                     static_cast<uint8_t>(data2), static_cast<uint8_t>(tag)};
-}
-
-std::string describe(const MidiEvent& e)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%d %02X %d %d t%d", e.time, e.status, e.data1, e.data2, e.tag);
-    return text;
-}
-
-std::vector<std::string> describe_all(const std::vector<MidiEvent>& events)
-{
-    std::vector<std::string> lines;
-    for (const MidiEvent& e : events)
-        lines.push_back(describe(e));
-    return lines;
-}
-
-std::vector<std::string> list_now()
-{
-    const MidiEventList& list = midi_event_list;
-    return describe_all(std::vector<MidiEvent>(list.events.begin(), list.events.begin() + list.event_count));
-}
-
-void load(const std::vector<MidiEvent>& events)
-{
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
-}
 
 class ListChange : public ::testing::Test {
 protected:
@@ -81,18 +52,18 @@ TEST_F(ListChange, TransposeShiftsEveryFirstDataByteAndDropsWhatLeaves0To127)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.transpose);
-        load(events);
+        load_events(events);
         change_pitch_tempo(c.transpose, 100);
-        EXPECT_EQ(list_now(), describe_all(c.expected));
+        EXPECT_EQ(describe_list(), describe_all(c.expected));
         EXPECT_EQ(midi_event_list.events.size(), events.size());
     }
 }
 
 TEST_F(ListChange, FirstDataByteAlreadyAbove127IsDroppedEvenWithoutTransposition)
 {
-    load({event(0, 0x90, 200, 1), event(1, 0x90, 60, 1)});
+    load_events({event(0, 0x90, 200, 1), event(1, 0x90, 60, 1)});
     change_pitch_tempo(0, 100);
-    EXPECT_EQ(list_now(), describe_all({event(1, 0x90, 60, 1)}));
+    EXPECT_EQ(describe_list(), describe_all({event(1, 0x90, 60, 1)}));
 }
 
 TEST_F(ListChange, TempoRatioScalesTimesWithTruncation)
@@ -115,7 +86,7 @@ TEST_F(ListChange, TempoRatioScalesTimesWithTruncation)
         std::vector<MidiEvent> events;
         for (int32_t t : times)
             events.push_back(event(t, 0x90, 60, 100, 4));
-        load(events);
+        load_events(events);
         change_pitch_tempo(0, c.ratio);
         ASSERT_EQ(midi_event_list.event_count, static_cast<int32_t>(times.size()));
         for (size_t i = 0; i < times.size(); ++i) {
@@ -131,23 +102,23 @@ TEST_F(ListChange, TimeTimesHundredWrapsAtThirtyTwoBits)
     // unsigned product time * 100 before the division: 50000000 * 100 = 5000000000 wraps
     // to 705032704, and 705032704 / 200 = 3525163. A ratio of 1 leaves the wrapped product,
     // which no longer fits a signed time: 40000000 * 100 = 4000000000 reads as -294967296.
-    load({event(50000000, 0x90, 60, 100)});
+    load_events({event(50000000, 0x90, 60, 100)});
     change_pitch_tempo(0, 200);
     EXPECT_EQ(midi_event_list.events[0].time, 3525163);
-    load({event(40000000, 0x90, 60, 100)});
+    load_events({event(40000000, 0x90, 60, 100)});
     change_pitch_tempo(0, 1);
     EXPECT_EQ(midi_event_list.events[0].time, -294967296);
 }
 
 TEST_F(ListChange, TransposeAndTempoTogetherKeepOrderAndLeaveTheSummaryAlone)
 {
-    load({event(400, 0x93, 60, 100, 3), event(200, 0xB3, 11, 90, 0), event(800, 0x83, 60, 0, 3),
-          event(900, 0x93, 125, 50, 3)});
+    load_events({event(400, 0x93, 60, 100, 3), event(200, 0xB3, 11, 90, 0), event(800, 0x83, 60, 0, 3),
+                 event(900, 0x93, 125, 50, 3)});
     midi_event_list.max_polyphony = 5;
     midi_event_list.last_event_time = 900;
     change_pitch_tempo(3, 400);
-    EXPECT_EQ(list_now(), describe_all({event(100, 0x93, 63, 100, 3), event(50, 0xB3, 14, 90, 0),
-                                    event(200, 0x83, 63, 0, 3)}));
+    EXPECT_EQ(describe_list(),
+              describe_all({event(100, 0x93, 63, 100, 3), event(50, 0xB3, 14, 90, 0), event(200, 0x83, 63, 0, 3)}));
     EXPECT_EQ(midi_event_list.max_polyphony, 5);
     EXPECT_EQ(midi_event_list.last_event_time, 900u);
 }

@@ -1,5 +1,5 @@
-// Shared by the text MIDI and SMF file tests: building lists, describing events and bytes,
-// and an SMF walker of the tests' own that shows a file one event per line.
+// Shared by the text MIDI and SMF file tests: fixtures, describing bytes and lines, the
+// representative list, and an SMF walker of the tests' own that shows a file one event per line.
 #pragma once
 
 #include <algorithm>
@@ -11,50 +11,28 @@
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 namespace midifile_test {
 
-inline MidiEvent ev(int32_t time, uint8_t status, uint8_t data1, uint8_t data2, uint8_t tag = 0)
+// A file of tests/midi/data.
+inline std::string fixture(const std::string& name)
 {
-    MidiEvent e;
-    e.time = time;
-    e.status = status;
-    e.data1 = data1;
-    e.data2 = data2;
-    e.tag = tag;
+    return std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/" + name;
+}
+
+// The event as the text form carries it back: every controller as expression (11), a
+// note-on of velocity 0 as a note-off, and note-offs without velocity.
+inline MidiEvent as_in_text_form(MidiEvent e)
+{
+    if ((e.status & 0xF0) == 0xB0)
+        e.data1 = 11;
+    if ((e.status & 0xF0) == 0x90 && e.data2 == 0)
+        e.status = static_cast<uint8_t>(0x80 | (e.status & 0x0F));
+    if ((e.status & 0xF0) == 0x80)
+        e.data2 = 0;
     return e;
-}
-
-// Replaces the list with exactly these events; channels_used as given.
-inline void set_list(const std::vector<MidiEvent>& events, int32_t channels_used = 1)
-{
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
-    midi_event_list.channels_used = channels_used;
-}
-
-inline std::string describe(const MidiEvent& e)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "t=%d %02X %d %d tag=%d", e.time, e.status, e.data1, e.data2, e.tag);
-    return text;
-}
-
-inline std::vector<std::string> described(const std::vector<MidiEvent>& events)
-{
-    std::vector<std::string> out;
-    for (const MidiEvent& e : events)
-        out.push_back(describe(e));
-    return out;
-}
-
-// The valid events of the list, described.
-inline std::vector<std::string> list_described()
-{
-    const MidiEventList& list = midi_event_list;
-    return described(std::vector<MidiEvent>(list.events.begin(), list.events.begin() + list.event_count));
 }
 
 inline std::string hex(const std::vector<uint8_t>& bytes, size_t from = 0, size_t count = SIZE_MAX)
@@ -146,9 +124,10 @@ inline std::string joined(const std::vector<std::string>& lines)
 // three channels, bends, expression, an out-of-order note-off and a 20000-tick gap.
 inline std::vector<MidiEvent> representative_events()
 {
-    return {ev(0, 0x90, 60, 100), ev(0, 0x91, 64, 90, 1), ev(0, 0xE1, 0x00, 0x48), ev(200, 0xB1, 11, 100),
-            ev(384, 0xE1, 0x00, 0x40), ev(768, 0x80, 60, 0), ev(700, 0x81, 64, 0, 1),
-            ev(20768, 0x92, 67, 80, 2), ev(20968, 0x82, 67, 0, 2)};
+    using test::event;
+    return {event(0, 0x90, 60, 100), event(0, 0x91, 64, 90, 1), event(0, 0xE1, 0x00, 0x48),
+            event(200, 0xB1, 11, 100), event(384, 0xE1, 0x00, 0x40), event(768, 0x80, 60, 0),
+            event(700, 0x81, 64, 0, 1), event(20768, 0x92, 67, 80, 2), event(20968, 0x82, 67, 0, 2)};
 }
 
 inline void set_representative_settings()

@@ -2,7 +2,6 @@
 // overlap rules, and the index-based selection they work on.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,55 +9,26 @@
 #include "midi/midi_event_list.h"
 #include "midi/note_editing.h"
 #include "midi/note_selection.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
+
+using test::describe_all;
+using test::describe_list;
+using test::load_events;
 
 namespace {
 
 MidiEvent on(int32_t time, int note, int velocity = 100, int channel = 0, int tag = 0)
 {
-    return MidiEvent{time, static_cast<uint8_t>(0x90 | channel), static_cast<uint8_t>(note),
-                     static_cast<uint8_t>(velocity), static_cast<uint8_t>(tag)};
+    return test::event(time, 0x90 | channel, note, velocity, tag);
 }
 
 MidiEvent off(int32_t time, int note, int channel = 0, int tag = 0, int velocity = 0)
 {
-    return MidiEvent{time, static_cast<uint8_t>(0x80 | channel), static_cast<uint8_t>(note),
-                     static_cast<uint8_t>(velocity), static_cast<uint8_t>(tag)};
+    return test::event(time, 0x80 | channel, note, velocity, tag);
 }
 
-MidiEvent bend(int32_t time, int low, int high)
-{
-    return MidiEvent{time, 0xE0, static_cast<uint8_t>(low), static_cast<uint8_t>(high), 0};
-}
-
-std::string describe(const MidiEvent& e)
-{
-    char text[48];
-    std::snprintf(text, sizeof text, "%d %02X %d %d t%d", e.time, e.status, e.data1, e.data2, e.tag);
-    return text;
-}
-
-std::vector<std::string> describe_all(const std::vector<MidiEvent>& events)
-{
-    std::vector<std::string> lines;
-    for (const MidiEvent& e : events)
-        lines.push_back(describe(e));
-    return lines;
-}
-
-// The valid events of the program's list.
-std::vector<std::string> list_now()
-{
-    const MidiEventList& list = midi_event_list;
-    return describe_all(std::vector<MidiEvent>(list.events.begin(), list.events.begin() + list.event_count));
-}
-
-void load(const std::vector<MidiEvent>& events)
-{
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
-}
+MidiEvent bend(int32_t time, int low, int high) { return test::event(time, 0xE0, low, high); }
 
 void set_note_values(int note, int32_t on_time, int32_t off_time, int velocity)
 {
@@ -111,7 +81,7 @@ TEST_F(NoteEditing, SelectingByIndexPairsTheNoteOffAsThePianoRollDoes)
         SCOPED_TRACE(c.name);
         test::reset_engine_state();
         reset_note_selection();
-        load(c.events);
+        load_events(c.events);
         EXPECT_EQ(select_note_at_index(c.on_index), c.expected_off);
         EXPECT_EQ(midi_event_list.selected_on, c.expected_off < 0 ? -1 : c.on_index);
         EXPECT_EQ(midi_event_list.selected_off, c.expected_off);
@@ -120,7 +90,7 @@ TEST_F(NoteEditing, SelectingByIndexPairsTheNoteOffAsThePianoRollDoes)
 
 TEST_F(NoteEditing, SelectingFillsTheNoteValuesAndRemembersThePreviousNote)
 {
-    load({on(0, 60, 90), on(15, 64, 70), off(40, 64), off(50, 60)});
+    load_events({on(0, 60, 90), on(15, 64, 70), off(40, 64), off(50, 60)});
     ASSERT_EQ(select_note_at_index(0), 3);
     ASSERT_EQ(select_note_at_index(1), 2);
     EXPECT_EQ(note_selection.selected_note, 64);
@@ -132,12 +102,12 @@ TEST_F(NoteEditing, SelectingFillsTheNoteValuesAndRemembersThePreviousNote)
 
 TEST_F(NoteEditing, ModifyWithUnchangedTimesEditsTheTwoEventsInPlace)
 {
-    load({on(0, 60, 100, 2, 2), bend(10, 5, 64), on(20, 64), off(100, 60, 2, 2, 64), off(120, 64)});
+    load_events({on(0, 60, 100, 2, 2), bend(10, 5, 64), on(20, 64), off(100, 60, 2, 2, 64), off(120, 64)});
     ASSERT_EQ(select_note_at_index(0), 3);
     set_note_values(62, 0, 100, 70);
     modify_selected_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62, 70, 2, 2), bend(10, 5, 64), on(20, 64), off(100, 62, 2, 2),
-                                    off(120, 64)}));
+    EXPECT_EQ(describe_list(),
+              describe_all({on(0, 62, 70, 2, 2), bend(10, 5, 64), on(20, 64), off(100, 62, 2, 2), off(120, 64)}));
     expect_deselected();
 }
 
@@ -162,11 +132,11 @@ TEST_F(NoteEditing, ModifyMovesTheNoteBeforeTheFirstLaterEvents)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::reset_engine_state();
-        load({on(100, 60), off(180, 60), on(200, 62), off(300, 62), on(400, 64), off(500, 64)});
+        load_events({on(100, 60), off(180, 60), on(200, 62), off(300, 62), on(400, 64), off(500, 64)});
         ASSERT_EQ(select_note_at_index(0), 1);
         set_note_values(60, c.on_time, c.off_time, 80);
         modify_selected_note();
-        EXPECT_EQ(list_now(), describe_all(c.expected));
+        EXPECT_EQ(describe_list(), describe_all(c.expected));
         EXPECT_EQ(midi_event_list.event_count, 6);
         expect_deselected();
     }
@@ -178,7 +148,7 @@ TEST_F(NoteEditing, AddAtOrAfterTheLastEventAppendsWithTheSelectedNotesStatusAnd
         SCOPED_TRACE(start);
         test::reset_engine_state();
         const std::vector<MidiEvent> old = {on(0, 60, 100, 3, 7), off(100, 60, 3, 5), on(100, 62), off(200, 62)};
-        load(old);
+        load_events(old);
         const size_t old_capacity = midi_event_list.events.size();
         ASSERT_EQ(select_note_at_index(0), 1);
         set_note_values(65, start, start + 100, 90);
@@ -186,7 +156,7 @@ TEST_F(NoteEditing, AddAtOrAfterTheLastEventAppendsWithTheSelectedNotesStatusAnd
         std::vector<MidiEvent> expected = old;
         expected.push_back(on(start, 65, 90, 3, 7));
         expected.push_back(off(start + 100, 65, 3, 5));
-        EXPECT_EQ(list_now(), describe_all(expected));
+        EXPECT_EQ(describe_list(), describe_all(expected));
         EXPECT_EQ(midi_event_list.events.size(), old_capacity + 2);
         expect_deselected();
     }
@@ -194,23 +164,23 @@ TEST_F(NoteEditing, AddAtOrAfterTheLastEventAppendsWithTheSelectedNotesStatusAnd
 
 TEST_F(NoteEditing, NoteOffDueBeforeTheSameEventAsItsNoteOnIsWrittenAfterIt)
 {
-    load({on(0, 62), off(1000, 62), on(1100, 64), off(1200, 64)});
+    load_events({on(0, 62), off(1000, 62), on(1100, 64), off(1200, 64)});
     ASSERT_EQ(select_note_at_index(0), 1);
     set_note_values(60, 100, 200, 100);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62), on(100, 60), off(1000, 62), off(200, 60), on(1100, 64),
-                                    off(1200, 64)}));
+    EXPECT_EQ(describe_list(),
+              describe_all({on(0, 62), on(100, 60), off(1000, 62), off(200, 60), on(1100, 64), off(1200, 64)}));
 }
 
 TEST_F(NoteEditing, AddedNoteCutsTheSamePitchNoteSoundingAtItsStart)
 {
     // 60 sounds 0..300; the added 60 at 100..200 ends it at 100 and nothing resumes at 200.
-    load({on(0, 60, 100, 1, 1), on(50, 64), off(250, 64), off(300, 60, 1, 1)});
+    load_events({on(0, 60, 100, 1, 1), on(50, 64), off(250, 64), off(300, 60, 1, 1)});
     ASSERT_EQ(select_note_at_index(0), 3);
     set_note_values(60, 100, 200, 90);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 60, 100, 1, 1), on(50, 64), off(100, 60, 1, 1), on(100, 60, 90, 1, 1),
-                                    off(250, 64), off(200, 60, 1, 1)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 60, 100, 1, 1), on(50, 64), off(100, 60, 1, 1),
+                                             on(100, 60, 90, 1, 1), off(250, 64), off(200, 60, 1, 1)}));
     EXPECT_EQ(midi_event_list.event_count, 6);
     expect_deselected();
 }
@@ -219,58 +189,58 @@ TEST_F(NoteEditing, AddedNoteSwallowsAnInnerStartAndLetsThatNoteResumeAtItsEnd)
 {
     // 60 sounds 200..500 on channel 2; the added 60 at 100..400 (from the channel-1 note)
     // drops the note-on at 200 and writes one at 400 with channel 2's status, velocity and tag.
-    load({on(0, 62, 80, 1, 1), off(50, 62, 1, 1), on(200, 60, 90, 2, 2), off(500, 60, 2, 2)});
+    load_events({on(0, 62, 80, 1, 1), off(50, 62, 1, 1), on(200, 60, 90, 2, 2), off(500, 60, 2, 2)});
     ASSERT_EQ(select_note_at_index(0), 1);
     set_note_values(60, 100, 400, 100);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62, 80, 1, 1), off(50, 62, 1, 1), on(100, 60, 100, 1, 1),
-                                    off(400, 60, 1, 1), on(400, 60, 90, 2, 2), off(500, 60, 2, 2)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 62, 80, 1, 1), off(50, 62, 1, 1), on(100, 60, 100, 1, 1),
+                                             off(400, 60, 1, 1), on(400, 60, 90, 2, 2), off(500, 60, 2, 2)}));
 }
 
 TEST_F(NoteEditing, ResumingNoteIsTheFirstStartAfterTheLastEndInsideTheEditedNote)
 {
     // Inside the added 60 at 100..400, the last same-pitch note-off is at 250; of the
     // note-ons after it, the one at 300 resumes at 400.
-    load({on(0, 62), off(50, 62), on(150, 60, 50, 1, 1), on(200, 60, 90, 2, 2), off(250, 60, 2),
-          on(300, 60, 70, 3, 3), on(320, 60, 60, 4, 4), off(500, 60), off(600, 60)});
+    load_events({on(0, 62), off(50, 62), on(150, 60, 50, 1, 1), on(200, 60, 90, 2, 2), off(250, 60, 2),
+                 on(300, 60, 70, 3, 3), on(320, 60, 60, 4, 4), off(500, 60), off(600, 60)});
     ASSERT_EQ(select_note_at_index(0), 1);
     set_note_values(60, 100, 400, 100);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62), off(50, 62), on(100, 60), off(400, 60), on(400, 60, 70, 3, 3),
-                                        off(500, 60), off(600, 60)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 62), off(50, 62), on(100, 60), off(400, 60), on(400, 60, 70, 3, 3),
+                                             off(500, 60), off(600, 60)}));
 }
 
 TEST_F(NoteEditing, SamePitchNoteOnAtTheEditedStartIsRemoved)
 {
     // The old 60 at 100..300 loses its note-on (same start) and its note-off (inside the
     // added note); the added note sounds alone.
-    load({on(0, 62), off(50, 62), on(100, 60, 70), off(300, 60)});
+    load_events({on(0, 62), off(50, 62), on(100, 60, 70), off(300, 60)});
     ASSERT_EQ(select_note_at_index(0), 1);
     set_note_values(60, 100, 200, 100);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62), off(50, 62), on(100, 60), off(200, 60)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 62), off(50, 62), on(100, 60), off(200, 60)}));
 }
 
 TEST_F(NoteEditing, OverlapRulesLeaveOtherPitchesAndNonNoteEventsAlone)
 {
     // A pitch bend whose low byte equals the note number is no note and stays.
-    load({on(0, 62), off(50, 62), on(150, 61), bend(160, 60, 64), off(170, 61), on(180, 59), off(190, 59)});
+    load_events({on(0, 62), off(50, 62), on(150, 61), bend(160, 60, 64), off(170, 61), on(180, 59), off(190, 59)});
     ASSERT_EQ(select_note_at_index(0), 1);
     set_note_values(60, 100, 200, 100);
     add_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62), off(50, 62), on(100, 60), on(150, 61), bend(160, 60, 64),
-                                    off(170, 61), on(180, 59), off(190, 59), off(200, 60)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 62), off(50, 62), on(100, 60), on(150, 61), bend(160, 60, 64),
+                                             off(170, 61), on(180, 59), off(190, 59), off(200, 60)}));
 }
 
 TEST_F(NoteEditing, CuttingANoteWithoutNoteOffGrowsTheArrayInsteadOfOverrunningIt)
 {
     // The 60 at 0 never ends: the cut adds a note-off and nothing is removed, so the
     // rebuilt list is one event longer than the array it started in.
-    load({on(0, 60), on(50, 62), off(300, 62)});
+    load_events({on(0, 60), on(50, 62), off(300, 62)});
     ASSERT_EQ(select_note_at_index(1), 2);
     set_note_values(60, 100, 200, 100);
     modify_selected_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 60), off(100, 60), on(100, 60), off(200, 60)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 60), off(100, 60), on(100, 60), off(200, 60)}));
     EXPECT_GE(midi_event_list.events.size(), 4u);
 }
 
@@ -278,19 +248,19 @@ TEST_F(NoteEditing, ModifyingIntoAnotherNotesPitchAppliesTheOverlapRules)
 {
     // The 62 becomes a 64 at 100..150 inside the 64 at 0..300: the old 64 is cut at 100,
     // and its note-off at 300 goes.
-    load({on(0, 64), on(100, 62), off(150, 62), off(300, 64)});
+    load_events({on(0, 64), on(100, 62), off(150, 62), off(300, 64)});
     ASSERT_EQ(select_note_at_index(1), 2);
     set_note_values(64, 100, 160, 100);
     modify_selected_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 64), off(100, 64), on(100, 64), off(160, 64)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 64), off(100, 64), on(100, 64), off(160, 64)}));
 }
 
 TEST_F(NoteEditing, DeleteRemovesExactlyTheSelectedPairAndKeepsTheArray)
 {
-    load({on(0, 62), on(10, 60), bend(20, 1, 64), off(30, 60), off(40, 62)});
+    load_events({on(0, 62), on(10, 60), bend(20, 1, 64), off(30, 60), off(40, 62)});
     ASSERT_EQ(select_note_at_index(1), 3);
     delete_selected_note();
-    EXPECT_EQ(list_now(), describe_all({on(0, 62), bend(20, 1, 64), off(40, 62)}));
+    EXPECT_EQ(describe_list(), describe_all({on(0, 62), bend(20, 1, 64), off(40, 62)}));
     EXPECT_EQ(midi_event_list.events.size(), 5u);
     expect_deselected();
 }
@@ -309,12 +279,12 @@ TEST_F(NoteEditing, InvalidSelectionsChangeNothing)
         for (const Selection& s : selections) {
             SCOPED_TRACE(std::string(name) + " " + std::to_string(s.on) + "," + std::to_string(s.off));
             test::reset_engine_state();
-            load(events);
+            load_events(events);
             midi_event_list.selected_on = s.on;
             midi_event_list.selected_off = s.off;
             set_note_values(61, 5, 25, 90);
             operation();
-            EXPECT_EQ(list_now(), describe_all(events));
+            EXPECT_EQ(describe_list(), describe_all(events));
             EXPECT_EQ(midi_event_list.events.size(), events.size());
             EXPECT_EQ(midi_event_list.selected_on, s.on);
             EXPECT_EQ(midi_event_list.selected_off, s.off);

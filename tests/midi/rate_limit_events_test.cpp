@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <random>
 #include <string>
 #include <utility>
@@ -10,7 +9,13 @@
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/rate_limit.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
+
+using test::describe_all;
+using test::describe_list;
+using test::event;
+using test::load_events;
 
 namespace {
 
@@ -19,39 +24,6 @@ protected:
     void SetUp() override { test::reset_engine_state(); }
 };
 
-MidiEvent event(int32_t time, int status, int data1, int data2, int tag = 0)
-{
-    return {time, static_cast<uint8_t>(status), static_cast<uint8_t>(data1), static_cast<uint8_t>(data2),
-            static_cast<uint8_t>(tag)};
-}
-
-void set_list(const std::vector<MidiEvent>& events)
-{
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
-}
-
-std::string describe(const MidiEvent& e)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%02X %d %d @%d t%d", e.status, e.data1, e.data2, e.time, e.tag);
-    return text;
-}
-
-std::vector<std::string> describe_all(const std::vector<MidiEvent>& events, size_t count)
-{
-    std::vector<std::string> out;
-    for (size_t i = 0; i < count; ++i)
-        out.push_back(describe(events[i]));
-    return out;
-}
-
-std::vector<std::string> current_events()
-{
-    return describe_all(midi_event_list.events, static_cast<size_t>(midi_event_list.event_count));
-}
-
 TEST_F(RateLimit, ThreeHundredNotesInOneShortWindowKeep224Events)
 {
     std::vector<MidiEvent> events;
@@ -59,13 +31,13 @@ TEST_F(RateLimit, ThreeHundredNotesInOneShortWindowKeep224Events)
         events.push_back(event(0, 0x90 + i / 128, i % 128, 64));
     for (int i = 0; i < 300; ++i)  // durations 700..998, the last one 999: T = 999
         events.push_back(event(i == 299 ? 999 : 700 + i, 0x80 + i / 128, i % 128, 0));
-    set_list(events);
+    load_events(events);
     EXPECT_EQ(limit_event_rate(), 224);
     EXPECT_EQ(midi_event_list.event_count, 224);
     // The 188 lightest notes (0..187) are gone, the rest keep their order.
     std::vector<MidiEvent> expected(events.begin() + 188, events.begin() + 300);
     expected.insert(expected.end(), events.begin() + 300 + 188, events.end());
-    EXPECT_EQ(current_events(), describe_all(expected, expected.size()));
+    EXPECT_EQ(describe_list(), describe_all(expected));
 }
 
 // Three notes of equal duration with the given velocities (weights), a closing controller
@@ -90,10 +62,10 @@ TEST_F(RateLimit, EqualWeightsFollowTheExchangeSortOrder)
         for (int i = 0; i < 3; ++i)
             events.push_back(event(10, 0x80, 60 + i, 0));
         events.push_back(event(1000, 0xB0, 11, 100));
-        set_list(events);
+        load_events(events);
         EXPECT_EQ(limit_event_rate(), 5);
         std::vector<std::string> remaining;
-        for (const std::string& s : current_events())
+        for (const std::string& s : describe_list())
             remaining.push_back(s.substr(0, 5));
         const std::string gone = "90 " + std::to_string(60 + c.removed);
         EXPECT_EQ(std::count(remaining.begin(), remaining.end(), gone), 0)
@@ -131,9 +103,9 @@ TEST_F(RateLimit, WindowsFollowListOrder)
     for (const Case& c : cases) {
         SetUp();
         conversion_settings.BIT_RATE = c.bit_rate;
-        set_list(c.events);
+        load_events(c.events);
         limit_event_rate();
-        EXPECT_EQ(current_events(), c.expected) << c.name;
+        EXPECT_EQ(describe_list(), c.expected) << c.name;
     }
 }
 
@@ -190,21 +162,21 @@ TEST_F(RateLimit, ManyChannelsRemoveTheNotesBendsAndControllers)
     for (const Case& c : cases) {
         SetUp();
         conversion_settings.BIT_RATE = 1;  // budget 0
-        set_list(events);
+        load_events(events);
         midi_event_list.channels_used = c.channels_used;
         limit_event_rate();
-        EXPECT_EQ(current_events(), c.expected) << "channels_used " << c.channels_used;
+        EXPECT_EQ(describe_list(), c.expected) << "channels_used " << c.channels_used;
     }
 }
 
 TEST_F(RateLimit, NotesWithoutLaterNoteOffAreKept)
 {
     conversion_settings.BIT_RATE = 0;
-    set_list({event(0, 0x90, 60, 100), event(0, 0x80, 60, 0), event(5, 0x90, 61, 100), event(6, 0x90, 62, 100),
-              event(7, 0x81, 62, 0), event(8, 0x90, 63, 100), event(1000, 0x80, 63, 0)});
+    load_events({event(0, 0x90, 60, 100), event(0, 0x80, 60, 0), event(5, 0x90, 61, 100), event(6, 0x90, 62, 100),
+                 event(7, 0x81, 62, 0), event(8, 0x90, 63, 100), event(1000, 0x80, 63, 0)});
     limit_event_rate();
-    EXPECT_EQ(current_events(), (std::vector<std::string>{"90 60 100 @0 t0", "80 60 0 @0 t0", "90 61 100 @5 t0",
-                                                          "90 62 100 @6 t0", "81 62 0 @7 t0"}));
+    EXPECT_EQ(describe_list(), (std::vector<std::string>{"90 60 100 @0 t0", "80 60 0 @0 t0", "90 61 100 @5 t0",
+                                                         "90 62 100 @6 t0", "81 62 0 @7 t0"}));
 }
 
 TEST_F(RateLimit, ListsAtTimeZeroOrBeforeKeepTheirNotes)
@@ -216,7 +188,7 @@ TEST_F(RateLimit, ListsAtTimeZeroOrBeforeKeepTheirNotes)
     for (const auto& list : lists) {
         SetUp();
         conversion_settings.BIT_RATE = 0;
-        set_list(list);
+        load_events(list);
         EXPECT_EQ(limit_event_rate(), static_cast<int32_t>(list.size()));
     }
 }
@@ -226,14 +198,14 @@ TEST_F(RateLimit, ListsAtTimeZeroOrBeforeKeepTheirNotes)
 TEST_F(RateLimit, SharedNoteOffIsCountedWithEveryNote)
 {
     conversion_settings.BIT_RATE = 0;
-    set_list({event(0, 0x90, 60, 100), event(1, 0x90, 60, 90), event(2, 0x90, 60, 80), event(1000, 0x80, 60, 0)});
+    load_events({event(0, 0x90, 60, 100), event(1, 0x90, 60, 90), event(2, 0x90, 60, 80), event(1000, 0x80, 60, 0)});
     EXPECT_EQ(limit_event_rate(), 1);
-    EXPECT_EQ(current_events(), (std::vector<std::string>{"90 60 100 @0 t0"}));
+    EXPECT_EQ(describe_list(), (std::vector<std::string>{"90 60 100 @0 t0"}));
 }
 
 TEST_F(RateLimit, EmptyListStaysEmpty)
 {
-    set_list({});
+    load_events({});
     EXPECT_EQ(limit_event_rate(), 0);
 }
 
@@ -323,12 +295,12 @@ TEST_F(RateLimit, MatchesPlainTranscriptionOnRandomLists)
         const auto bit_rate = static_cast<int32_t>(random() % (round % 2 == 0 ? 2000 : 20000));
         const auto channels_used = 1 + static_cast<int32_t>(random() % 4);
         conversion_settings.BIT_RATE = bit_rate;
-        set_list(events);
+        load_events(events);
         midi_event_list.channels_used = channels_used;
         const int32_t count = limit_event_rate();
         const int32_t expected_count = reference_limit(events, bit_rate, channels_used);
         ASSERT_EQ(count, expected_count) << "round " << round;
-        ASSERT_EQ(current_events(), describe_all(events, events.size())) << "round " << round;
+        ASSERT_EQ(describe_list(), describe_all(events)) << "round " << round;
         thinned += count < size ? 1 : 0;
     }
     EXPECT_GT(thinned, 100);  // most rounds do remove notes

@@ -10,14 +10,15 @@
 #include "midi/midi_event_list.h"
 #include "midi/smf_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 #include "wave/wav_reader.h"
 
-using midifile_test::ev;
 using midifile_test::lines_of;
 using midifile_test::representative_events;
-using midifile_test::set_list;
 using midifile_test::set_representative_settings;
+using test::event;
+using test::load_events;
 
 namespace {
 
@@ -84,8 +85,7 @@ std::vector<std::string> expected_dump(int32_t tempo, const std::string& length)
         out.push_back(channel_line(0, {0xB0 + c, 11, 127}));
     }
     int64_t running = 0;
-    for (int32_t i = 0; i < midi_event_list.event_count; ++i) {
-        const MidiEvent& e = midi_event_list.events[static_cast<size_t>(i)];
+    for (const MidiEvent& e : test::list_events()) {
         running = std::max<int64_t>(running, e.time);
         out.push_back(channel_line(running, {e.status, e.data1, e.data2}));
     }
@@ -109,7 +109,7 @@ TEST(SmfIndependentReader, MidoSeesEveryEventTempoAndTick)
         test::TempDir dir;
         set_representative_settings();
         conversion_settings.TIME_UNIT = c.time_unit;
-        set_list(representative_events(), 3);
+        load_events(representative_events(), 3);
         const std::string path = dir.file("rep.mid");
         ASSERT_GT(write_smf(path.c_str()), 0);
         EXPECT_EQ(mido_dump(dir, path), expected_dump(c.tempo, c.length)) << c.time_unit;
@@ -123,7 +123,8 @@ TEST(SmfIndependentReader, MidoSeesProgramZeroAndOneChannel)
     test::reset_engine_state();
     test::TempDir dir;
     midi_output_settings.PROGRAM = 0;
-    set_list({ev(0, 0x90, 69, 100), ev(3073, 0x80, 69, 0), ev(3000, 0x90, 70, 1), ev(23073, 0x80, 70, 0)});
+    load_events(
+        {event(0, 0x90, 69, 100), event(3073, 0x80, 69, 0), event(3000, 0x90, 70, 1), event(23073, 0x80, 70, 0)});
     const std::string path = dir.file("one.mid");
     ASSERT_GT(write_smf(path.c_str()), 0);
     EXPECT_EQ(mido_dump(dir, path), expected_dump(250000, "16.000000"));  // 24576 ticks
@@ -141,7 +142,7 @@ TEST(SmfIndependentReader, FluidSynthRendersAudibleSound)
     midi_output_settings.PROGRAM = 1;
     midi_output_settings.BANK1 = 0;
     midi_output_settings.BANK2 = 0;
-    set_list({ev(0, 0x90, 60, 110), ev(0, 0x90, 64, 110), ev(1536, 0x80, 60, 0), ev(1536, 0x80, 64, 0)});
+    load_events({event(0, 0x90, 60, 110), event(0, 0x90, 64, 110), event(1536, 0x80, 60, 0), event(1536, 0x80, 64, 0)});
     const std::string midi = dir.file("render.mid");
     const std::string wav = dir.file("render.wav");
     ASSERT_GT(write_smf(midi.c_str()), 0);

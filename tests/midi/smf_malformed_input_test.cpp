@@ -2,7 +2,6 @@
 // always leaves an empty list.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <random>
 
 #include "core/settings.h"
@@ -10,26 +9,21 @@
 #include "midi/smf_reader.h"
 #include "midi/smf_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 using midifile_test::representative_events;
-using midifile_test::set_list;
+using test::load_events;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void write_bytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 // Reads bytes as an SMF and checks what any read must leave behind.
 void check_smf_read(const std::string& path, const Bytes& bytes, const std::string& what)
 {
-    write_bytes(path, bytes);
-    set_list({midifile_test::ev(0, 0x90, 60, 90)});
+    test::write_bytes(path, bytes);
+    load_events({test::event(0, 0x90, 60, 90)});
     const int32_t result = read_smf(path.c_str());
     const MidiEventList& list = midi_event_list;
     if (result < 0) {
@@ -39,8 +33,7 @@ void check_smf_read(const std::string& path, const Bytes& bytes, const std::stri
     }
     ASSERT_LE(static_cast<size_t>(list.event_count), bytes.size() / 4) << what;
     ASSERT_GT(conversion_settings.TIME_UNIT, 0) << what;
-    for (int32_t i = 0; i < list.event_count; ++i) {
-        const MidiEvent& e = list.events[static_cast<size_t>(i)];
+    for (const MidiEvent& e : test::list_events()) {
         const int kind = e.status & 0xF0;
         ASSERT_TRUE(kind == 0x80 || kind == 0x90 || kind == 0xB0 || kind == 0xE0) << what;
         ASSERT_GE(e.time, 0) << what;
@@ -50,7 +43,7 @@ void check_smf_read(const std::string& path, const Bytes& bytes, const std::stri
 Bytes written_smf(const test::TempDir& dir)
 {
     midifile_test::set_representative_settings();
-    set_list(representative_events(), 3);
+    load_events(representative_events(), 3);
     const std::string path = dir.file("valid.mid");
     EXPECT_GT(write_smf(path.c_str()), 0);
     return test::read_bytes(path);
@@ -64,7 +57,7 @@ TEST(SmfMalformedInput, EveryTruncationOfValidFiles)
     test::TempDir dir;
     std::vector<std::pair<std::string, Bytes>> files = {{"written", written_smf(dir)}};
     for (const char* name : {"running_status.mid", "program_change.mid", "format1.mid"})
-        files.emplace_back(name, test::read_bytes(std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/" + name));
+        files.emplace_back(name, test::read_bytes(midifile_test::fixture(name)));
     const std::string path = dir.file("cut.mid");
     for (const auto& [name, bytes] : files) {
         ASSERT_FALSE(bytes.empty()) << name;
@@ -79,7 +72,7 @@ TEST(SmfMalformedInput, RandomBytesAndMutations)
     test::reset_engine_state();
     test::TempDir dir;
     const Bytes valid = written_smf(dir);
-    const Bytes format1 = test::read_bytes(std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/format1.mid");
+    const Bytes format1 = test::read_bytes(midifile_test::fixture("format1.mid"));
     std::mt19937 random(12345);
     const std::string path = dir.file("random.mid");
     for (int round = 0; round < 600; ++round) {

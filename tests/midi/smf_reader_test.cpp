@@ -2,36 +2,26 @@
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_reader.h"
 #include "midi/smf_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
-using midifile_test::described;
-using midifile_test::ev;
-using midifile_test::list_described;
+using midifile_test::fixture;
 using midifile_test::representative_events;
-using midifile_test::set_list;
 using midifile_test::set_representative_settings;
+using test::describe_all;
+using test::describe_list;
+using test::event;
+using test::load_events;
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string fixture(const std::string& name)
-{
-    return std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/" + name;
-}
-
-void write_bytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A format-0 file around the given track data, with the track length given or its own.
 Bytes format0_file(const Bytes& track, int64_t length = -1)
@@ -58,7 +48,7 @@ Bytes track_with_tempo(const Bytes& body, uint32_t tempo = 250000)
 int32_t read_bytes_as_smf(const test::TempDir& dir, const Bytes& bytes)
 {
     const std::string path = dir.file("in.mid");
-    write_bytes(path, bytes);
+    test::write_bytes(path, bytes);
     return read_smf(path.c_str());
 }
 
@@ -71,14 +61,14 @@ TEST(SmfReader, WrittenFileComesBackWithSetUpInFront)
         test::TempDir dir;
         set_representative_settings();
         conversion_settings.TIME_UNIT = time_unit;
-        set_list(representative_events(), 3);
+        load_events(representative_events(), 3);
         const std::string path = dir.file("rep.mid");
         ASSERT_GT(write_smf(path.c_str()), 0);
 
         std::vector<MidiEvent> expected;
         for (uint8_t c = 0; c < 3; ++c) {
-            expected.push_back(ev(0, static_cast<uint8_t>(0xE0 + c), 0x00, 0x40));
-            expected.push_back(ev(0, static_cast<uint8_t>(0xB0 + c), 11, 127));
+            expected.push_back(event(0, static_cast<uint8_t>(0xE0 + c), 0x00, 0x40));
+            expected.push_back(event(0, static_cast<uint8_t>(0xB0 + c), 11, 127));
         }
         int32_t running = 0;
         for (MidiEvent e : representative_events()) {
@@ -88,9 +78,9 @@ TEST(SmfReader, WrittenFileComesBackWithSetUpInFront)
             expected.push_back(e);
         }
         conversion_settings.TIME_UNIT = 1;
-        set_list({ev(5, 0x90, 1, 1)});
+        load_events({event(5, 0x90, 1, 1)});
         EXPECT_EQ(read_smf(path.c_str()), 2);
-        EXPECT_EQ(list_described(), described(expected));
+        EXPECT_EQ(describe_list(), describe_all(expected));
         EXPECT_EQ(conversion_settings.TIME_UNIT, time_unit);
         EXPECT_EQ(midi_event_list.channels_used, 3);
         EXPECT_EQ(midi_event_list.last_event_time, 20968u);
@@ -104,7 +94,7 @@ TEST(SmfReader, ResolutionsThatDoNotDivideTheTempoComeBackTruncated)
     test::reset_engine_state();
     test::TempDir dir;
     conversion_settings.TIME_UNIT = 1000003;  // tempo 383 us; 384000000 / 383 = 1002610.97
-    set_list({ev(0, 0x90, 60, 90)});
+    load_events({event(0, 0x90, 60, 90)});
     const std::string path = dir.file("t.mid");
     ASSERT_GT(write_smf(path.c_str()), 0);
     read_smf(path.c_str());
@@ -115,7 +105,7 @@ TEST(SmfReader, RunningStatusStopsTheTrack)
 {
     test::reset_engine_state();
     EXPECT_EQ(read_smf(fixture("running_status.mid").c_str()), 0);
-    EXPECT_EQ(list_described(), described({ev(0, 0x90, 60, 100)}));
+    EXPECT_EQ(describe_list(), describe_all({event(0, 0x90, 60, 100)}));
     EXPECT_EQ(conversion_settings.TIME_UNIT, 1536);
     EXPECT_EQ(midi_event_list.last_event_time, 0u);
 }
@@ -124,8 +114,9 @@ TEST(SmfReader, SkippedMessagesStillCountTheirDeltas)
 {
     test::reset_engine_state();
     EXPECT_EQ(read_smf(fixture("program_change.mid").c_str()), 1);
-    EXPECT_EQ(list_described(), described({ev(192, 0x90, 60, 90), ev(576, 0x80, 60, 0), ev(576, 0xE0, 0, 0x40),
-                                          ev(586, 0xB0, 11, 50), ev(586, 0x91, 62, 70), ev(686, 0x81, 62, 0)}));
+    EXPECT_EQ(describe_list(),
+              describe_all({event(192, 0x90, 60, 90), event(576, 0x80, 60, 0), event(576, 0xE0, 0, 0x40),
+                            event(586, 0xB0, 11, 50), event(586, 0x91, 62, 70), event(686, 0x81, 62, 0)}));
     EXPECT_EQ(conversion_settings.TIME_UNIT, 1000);
     EXPECT_EQ(midi_event_list.channels_used, 2);
     EXPECT_EQ(midi_event_list.last_event_time, 686u);
@@ -136,8 +127,9 @@ TEST(SmfReader, FormatOneMergesTwoTracksFirstTrackFirst)
 {
     test::reset_engine_state();
     EXPECT_EQ(read_smf(fixture("format1.mid").c_str()), 2);
-    EXPECT_EQ(list_described(), described({ev(0, 0x90, 60, 100), ev(0, 0x91, 67, 80), ev(192, 0xE1, 0x00, 0x50),
-                                          ev(384, 0x80, 60, 0), ev(384, 0x81, 67, 0)}));
+    EXPECT_EQ(describe_list(),
+              describe_all({event(0, 0x90, 60, 100), event(0, 0x91, 67, 80), event(192, 0xE1, 0x00, 0x50),
+                            event(384, 0x80, 60, 0), event(384, 0x81, 67, 0)}));
     EXPECT_EQ(conversion_settings.TIME_UNIT, 768);
     EXPECT_EQ(midi_event_list.channels_used, 2);
     EXPECT_EQ(midi_event_list.last_event_time, 384u);
@@ -152,35 +144,36 @@ TEST(SmfReader, ParsingTableOnHandMadeTracks)
         std::vector<MidiEvent> events;
     } cases[] = {
         {"bank select with running-status low byte is skipped whole",
-         {0x00, 0xB0, 0x00, 0x05, 0x00, 0x20, 0x01, 0x00, 0x90, 0x3C, 0x40}, {ev(0, 0x90, 60, 64)}},
+         {0x00, 0xB0, 0x00, 0x05, 0x00, 0x20, 0x01, 0x00, 0x90, 0x3C, 0x40}, {event(0, 0x90, 60, 64)}},
         {"other controllers are skipped, expression kept",
-         {0x00, 0xB3, 0x07, 0x64, 0x05, 0xB3, 0x0B, 0x20}, {ev(5, 0xB3, 11, 32)}},
+         {0x00, 0xB3, 0x07, 0x64, 0x05, 0xB3, 0x0B, 0x20}, {event(5, 0xB3, 11, 32)}},
         {"bank select without the low byte skips three",
-         {0x00, 0xB0, 0x00, 0x05, 0x10, 0x90, 0x3C, 0x40}, {ev(16, 0x90, 60, 64)}},
+         {0x00, 0xB0, 0x00, 0x05, 0x10, 0x90, 0x3C, 0x40}, {event(16, 0x90, 60, 64)}},
         {"meta and system exclusive are skipped by their length byte",
          {0x00, 0xFF, 0x01, 0x02, 0x61, 0x62, 0x00, 0xF0, 0x03, 0x7E, 0x7F, 0xF7, 0x01, 0xE2, 0x00, 0x40},
-         {ev(1, 0xE2, 0, 0x40)}},
+         {event(1, 0xE2, 0, 0x40)}},
         {"aftertouch ends the track", {0x00, 0x90, 0x3C, 0x40, 0x00, 0xA0, 0x3C, 0x10, 0x00, 0x80, 0x3C, 0x00},
-         {ev(0, 0x90, 60, 64)}},
+         {event(0, 0x90, 60, 64)}},
         {"channel pressure ends the track", {0x00, 0xD0, 0x10, 0x00, 0x90, 0x3C, 0x40}, {}},
-        {"four-byte delta", {0x81, 0x80, 0x80, 0x00, 0x90, 0x3C, 0x40}, {ev(1 << 21, 0x90, 60, 64)}},
-        {"a delta running past the end stops", {0x00, 0x90, 0x3C, 0x40, 0x83}, {ev(0, 0x90, 60, 64)}},
-        {"a message cut by the end stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0x80, 0x3C}, {ev(0, 0x90, 60, 64)}},
-        {"a meta length past the end stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x01, 0x7F, 0x61}, {ev(0, 0x90, 60, 64)}},
-        {"a missing meta length byte stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x01}, {ev(0, 0x90, 60, 64)}},
+        {"four-byte delta", {0x81, 0x80, 0x80, 0x00, 0x90, 0x3C, 0x40}, {event(1 << 21, 0x90, 60, 64)}},
+        {"a delta running past the end stops", {0x00, 0x90, 0x3C, 0x40, 0x83}, {event(0, 0x90, 60, 64)}},
+        {"a message cut by the end stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0x80, 0x3C}, {event(0, 0x90, 60, 64)}},
+        {"a meta length past the end stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x01, 0x7F, 0x61},
+         {event(0, 0x90, 60, 64)}},
+        {"a missing meta length byte stops", {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x01}, {event(0, 0x90, 60, 64)}},
         {"times stop at the largest event time",
          {0xFF, 0xFF, 0xFF, 0x7F, 0x90, 1, 1, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 2, 2, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 3, 3,
           0xFF, 0xFF, 0xFF, 0x7F, 0x90, 4, 4, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 5, 5, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 6, 6,
           0xFF, 0xFF, 0xFF, 0x7F, 0x90, 7, 7, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 8, 8, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 9, 9},
-         {ev(0x0FFFFFFF, 0x90, 1, 1), ev(0x1FFFFFFE, 0x90, 2, 2), ev(0x2FFFFFFD, 0x90, 3, 3),
-          ev(0x3FFFFFFC, 0x90, 4, 4), ev(0x4FFFFFFB, 0x90, 5, 5), ev(0x5FFFFFFA, 0x90, 6, 6),
-          ev(0x6FFFFFF9, 0x90, 7, 7), ev(0x7FFFFFF8, 0x90, 8, 8), ev(INT32_MAX, 0x90, 9, 9)}},
+         {event(0x0FFFFFFF, 0x90, 1, 1), event(0x1FFFFFFE, 0x90, 2, 2), event(0x2FFFFFFD, 0x90, 3, 3),
+          event(0x3FFFFFFC, 0x90, 4, 4), event(0x4FFFFFFB, 0x90, 5, 5), event(0x5FFFFFFA, 0x90, 6, 6),
+          event(0x6FFFFFF9, 0x90, 7, 7), event(0x7FFFFFF8, 0x90, 8, 8), event(INT32_MAX, 0x90, 9, 9)}},
     };
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
         EXPECT_GE(read_bytes_as_smf(dir, format0_file(track_with_tempo(c.body))), 0) << c.name;
-        EXPECT_EQ(list_described(), described(c.events)) << c.name;
+        EXPECT_EQ(describe_list(), describe_all(c.events)) << c.name;
     }
 }
 
@@ -237,7 +230,7 @@ TEST(SmfReader, FailuresLeaveAnEmptyList)
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
-        set_list({ev(0, 0x90, 60, 90), ev(10, 0x80, 60, 0)}, 4);
+        load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)}, 4);
         midi_event_list.last_event_time = 10;
         conversion_settings.TIME_UNIT = 999;
         EXPECT_EQ(read_bytes_as_smf(dir, c.bytes), -1) << c.name;
@@ -252,7 +245,7 @@ TEST(SmfReader, AMissingFileChangesNothing)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    set_list({ev(0, 0x90, 60, 90), ev(10, 0x80, 60, 0)});
+    load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)});
     midi_event_list.source_name = "before";
     EXPECT_EQ(read_smf(dir.file("missing.mid").c_str()), -1);
     EXPECT_EQ(read_smf(dir.path().string().c_str()), -1);  // a directory

@@ -4,6 +4,8 @@
 // the SMF reader keeps only expression.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_reader.h"
@@ -11,28 +13,23 @@
 #include "midi/text_midi_reader.h"
 #include "midi/text_midi_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
-using midifile_test::ev;
+using test::event;
 
 namespace {
 
 // The events as both forms can carry them.
 std::vector<std::string> comparable(size_t skip)
 {
-    std::vector<MidiEvent> events;
-    for (int32_t i = static_cast<int32_t>(skip); i < midi_event_list.event_count; ++i) {
-        MidiEvent e = midi_event_list.events[static_cast<size_t>(i)];
+    std::vector<MidiEvent> events = test::list_events();
+    events.erase(events.begin(), events.begin() + static_cast<std::ptrdiff_t>(std::min(skip, events.size())));
+    for (MidiEvent& e : events) {
         e.tag = 0;
-        if ((e.status & 0xF0) == 0xB0)
-            e.data1 = 11;
-        if ((e.status & 0xF0) == 0x90 && e.data2 == 0)
-            e.status = static_cast<uint8_t>(0x80 | (e.status & 0x0F));
-        if ((e.status & 0xF0) == 0x80)
-            e.data2 = 0;
-        events.push_back(e);
+        e = midifile_test::as_in_text_form(e);
     }
-    return midifile_test::described(events);
+    return test::describe_all(events);
 }
 
 } // namespace
@@ -41,15 +38,15 @@ TEST(SmfTextAgreement, BothFormsOfOneListCarryTheSameEvents)
 {
     const std::vector<std::vector<MidiEvent>> lists = {
         midifile_test::representative_events(),
-        {ev(0, 0x90, 0, 1), ev(0, 0x90, 127, 127), ev(5, 0x80, 0, 3), ev(2, 0x90, 127, 0),
-         ev(70000, 0xB5, 11, 0), ev(70001, 0xE5, 0x00, 0x00), ev(70002, 0xE5, 0x00, 0x60),
-         ev(-3, 0x80, 127, 0)},
+        {event(0, 0x90, 0, 1), event(0, 0x90, 127, 127), event(5, 0x80, 0, 3), event(2, 0x90, 127, 0),
+         event(70000, 0xB5, 11, 0), event(70001, 0xE5, 0x00, 0x00), event(70002, 0xE5, 0x00, 0x60),
+         event(-3, 0x80, 127, 0)},
     };
     for (const std::vector<MidiEvent>& events : lists) {
         test::reset_engine_state();
         reset_text_midi_reader_memory();
         test::TempDir dir;
-        midifile_test::set_list(events, 6);
+        test::load_events(events, 6);
         ASSERT_GT(write_text_midi(dir.file("a.txt").c_str()), 0);
         const uint32_t text_end = midi_event_list.last_event_time;
         ASSERT_GT(write_smf(dir.file("a.mid").c_str()), 0);

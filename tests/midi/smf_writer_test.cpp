@@ -2,19 +2,19 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
-using midifile_test::ev;
 using midifile_test::hex;
 using midifile_test::representative_events;
-using midifile_test::set_list;
 using midifile_test::set_representative_settings;
+using test::event;
+using test::load_events;
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST(SmfWriter, OneNoteFileByteForByte)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    set_list({ev(0, 0x90, 69, 100), ev(1536, 0x80, 69, 0)});
+    load_events({event(0, 0x90, 69, 100), event(1536, 0x80, 69, 0)});
     const Written w = write(dir);
     EXPECT_EQ(w.result, 33);
     EXPECT_EQ(hex(w.bytes),
@@ -80,7 +80,7 @@ TEST(SmfWriter, FinalIntervalReachesTheNextMultipleOf3072)
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
-        set_list({ev(0, 0x90, 60, 90), ev(c.off_time, 0x80, 60, 0)});
+        load_events({event(0, 0x90, 60, 90), event(c.off_time, 0x80, 60, 0)});
         const std::string tail = std::string(c.tail) + " FF 2F 00";
         const std::string all = hex(write(dir).bytes);
         EXPECT_EQ(all.substr(all.size() - tail.size()), tail) << c.off_time;
@@ -91,10 +91,10 @@ TEST(SmfWriter, DeltaTimesAreVariableLengthWithoutRunningStatus)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    set_list({ev(0, 0x90, 60, 90), ev(0, 0x90, 64, 90), ev(200, 0x80, 60, 0), ev(20200, 0x80, 64, 0),
-              ev(100, 0x90, 60, 1),     // earlier than the running time: delta 00
-              ev(20327, 0x80, 60, 0),   // 127 ticks: one byte
-              ev(20455, 0x90, 60, 5)}); // 128 ticks: two bytes
+    load_events({event(0, 0x90, 60, 90), event(0, 0x90, 64, 90), event(200, 0x80, 60, 0), event(20200, 0x80, 64, 0),
+                 event(100, 0x90, 60, 1),      // earlier than the running time: delta 00
+                 event(20327, 0x80, 60, 0),    // 127 ticks: one byte
+                 event(20455, 0x90, 60, 5)});  // 128 ticks: two bytes
     const Written w = write(dir);
     EXPECT_EQ(w.variable(), std::string(DEFAULT_SETUP) +
                                 " 00 90 3C 5A 00 90 40 5A 81 48 80 3C 00 81 9C 20 80 40 00"
@@ -128,7 +128,7 @@ TEST(SmfWriter, SetUpFollowsProgramAndChannelsUsed)
         midi_output_settings.BANK1 = 1;
         midi_output_settings.BANK2 = 2;
         midi_output_settings.VOLUME = 100;
-        set_list({ev(0, 0x90, 60, 90), ev(3072, 0x80, 60, 0)}, c.channels_used);
+        load_events({event(0, 0x90, 60, 90), event(3072, 0x80, 60, 0)}, c.channels_used);
         const Written w = write(dir);
         EXPECT_EQ(w.variable(), std::string(c.setup) + " 00 90 3C 5A 98 00 80 3C 00 00") << c.program;
         EXPECT_EQ(w.result, static_cast<int32_t>((w.variable().size() + 1) / 3));
@@ -140,7 +140,7 @@ TEST(SmfWriter, SeventeenChannelsStillGiveSixteenSetUps)
     test::reset_engine_state();
     test::TempDir dir;
     midi_output_settings.PROGRAM = 0;
-    set_list({ev(0, 0x9F, 60, 90)}, 17);
+    load_events({event(0, 0x9F, 60, 90)}, 17);
     const Written w = write(dir);
     EXPECT_EQ(w.result, 16 * 8 + 4 + 1);  // set-up, the event at 0, final delta 00
     EXPECT_EQ(hex(w.bytes, VARIABLE_PART_START + 15 * 8, 8), "00 EF 00 40 00 BF 0B 7F");
@@ -157,7 +157,7 @@ TEST(SmfWriter, TempoFromTimeUnit)
         test::reset_engine_state();
         test::TempDir dir;
         conversion_settings.TIME_UNIT = c.time_unit;
-        set_list({ev(0, 0x90, 60, 90)});
+        load_events({event(0, 0x90, 60, 90)});
         EXPECT_EQ(hex(write(dir).bytes, 14 + 8 + 10 + 8 + 4, 3), c.tempo) << c.time_unit;
     }
 }
@@ -171,7 +171,7 @@ TEST(SmfWriter, RefusesWhatItCannotWrite)
     for (int32_t time_unit : {0, -1536, 1, 22, 384000001}) {
         test::reset_engine_state();
         conversion_settings.TIME_UNIT = time_unit;
-        set_list({ev(0, 0x90, 60, 90), ev(10, 0x80, 60, 0)});
+        load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)});
         midi_event_list.last_event_time = 5;
         EXPECT_EQ(write_smf(path.c_str()), -1) << time_unit;
         EXPECT_FALSE(std::filesystem::exists(path));
@@ -180,7 +180,7 @@ TEST(SmfWriter, RefusesWhatItCannotWrite)
     test::reset_engine_state();
     EXPECT_EQ(write_smf(path.c_str()), -1);  // empty list
     EXPECT_FALSE(std::filesystem::exists(path));
-    set_list({ev(0, 0x90, 60, 90)});
+    load_events({event(0, 0x90, 60, 90)});
     EXPECT_EQ(write_smf(dir.file("missing/dir/x.mid").c_str()), -1);
 }
 
@@ -190,10 +190,10 @@ TEST(SmfWriter, KeepsTheFileValidForOddEvents)
     test::TempDir dir;
     midi_output_settings.PROGRAM = 0;
     midi_output_settings.VOLUME = 300;
-    set_list({ev(0, 0x90, 200, 255),    // data bytes above 127 would read as status bytes
-              ev(100, 0xC5, 3, 0),       // two-byte kinds and non-messages are not list kinds:
-              ev(150, 0xF0, 3, 0),       // their intervals move on to the next event
-              ev(300, 0x80, 60, 0)});
+    load_events({event(0, 0x90, 200, 255),  // data bytes above 127 would read as status bytes
+                 event(100, 0xC5, 3, 0),    // two-byte kinds and non-messages are not list kinds:
+                 event(150, 0xF0, 3, 0),    // their intervals move on to the next event
+                 event(300, 0x80, 60, 0)});
     EXPECT_EQ(write(dir).variable(), "00 E0 00 40 00 B0 0B 7F 00 90 7F 7F 82 2C 80 3C 00 95 54");
     EXPECT_EQ(midi_event_list.last_event_time, 300u);
 }
@@ -204,7 +204,7 @@ TEST(SmfWriter, HugeIntervalsCrossEmptyTextEvents)
     test::TempDir dir;
     midi_output_settings.PROGRAM = 0;
     const int32_t late = 0x0FFFFFFF + 5;
-    set_list({ev(0, 0x90, 60, 90), ev(late, 0x80, 60, 0), ev(0x7FFFFFFF, 0x90, 61, 1)});
+    load_events({event(0, 0x90, 60, 90), event(late, 0x80, 60, 0), event(0x7FFFFFFF, 0x90, 61, 1)});
     const Written w = write(dir);
     const std::vector<std::string> lines = midifile_test::smf_event_lines(w.bytes);
     const std::string all = midifile_test::joined(lines);
@@ -221,15 +221,14 @@ TEST(SmfWriter, RepresentativeListMatchesTheReferenceFile)
     test::reset_engine_state();
     test::TempDir dir;
     set_representative_settings();
-    set_list(representative_events(), 3);
+    load_events(representative_events(), 3);
     const std::string path = dir.file("representative.mid");
     ASSERT_GT(write_smf(path.c_str()), 0);
     const std::vector<uint8_t> written = test::read_bytes(path);
-    const std::string reference_path = std::string(TONAGRAM_SOURCE_DIR) + "/tests/midi/data/smf_reference.mid";
+    const std::string reference_path = midifile_test::fixture("smf_reference.mid");
     const char* regenerate = std::getenv("TONAGRAM_REGENERATE");
     if (regenerate && std::string(regenerate) == "1") {
-        std::ofstream(reference_path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(written.data()), static_cast<std::streamsize>(written.size()));
+        test::write_bytes(reference_path, written);
         GTEST_SKIP() << "regenerated " << reference_path;
     }
     const std::vector<uint8_t> reference = test::read_bytes(reference_path);

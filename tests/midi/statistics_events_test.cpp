@@ -4,21 +4,22 @@
 
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 namespace {
 
+// An event of note 60 at velocity 100 unless told otherwise.
 MidiEvent event(int32_t time, int status, int data1 = 60, int data2 = 100)
 {
-    return {time, static_cast<uint8_t>(status), static_cast<uint8_t>(data1), static_cast<uint8_t>(data2), 0};
+    return test::event(time, status, data1, data2);
 }
 
+// A fresh engine whose list holds exactly these events.
 void set_list(const std::vector<MidiEvent>& events)
 {
     test::reset_engine_state();
-    create_event_list(static_cast<int32_t>(events.size()));
-    for (const MidiEvent& e : events)
-        append_event(e);
+    test::load_events(events);
 }
 
 // Events of one kind at the given times.

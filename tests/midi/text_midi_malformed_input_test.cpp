@@ -10,10 +10,11 @@
 #include "midi/text_midi_reader.h"
 #include "midi/text_midi_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
 using midifile_test::representative_events;
-using midifile_test::set_list;
+using test::load_events;
 
 namespace {
 
@@ -28,13 +29,13 @@ void check_text_read(const std::string& path, const std::string& text, const std
     ASSERT_GT(conversion_settings.TIME_UNIT, 0) << what;
     ASSERT_GE(list.channels_used, 1) << what;
     ASSERT_LE(list.channels_used, 16) << what;
-    for (int32_t i = 0; i < list.event_count; ++i)
-        ASSERT_LE(list.events[static_cast<size_t>(i)].data1, 127) << what;
+    for (const MidiEvent& e : test::list_events())
+        ASSERT_LE(e.data1, 127) << what;
 }
 
 std::string written_text(const test::TempDir& dir)
 {
-    set_list(representative_events(), 3);
+    load_events(representative_events(), 3);
     const std::string path = dir.file("valid.txt");
     EXPECT_GT(write_text_midi(path.c_str()), 0);
     return test::read_text(path);

@@ -6,11 +6,12 @@
 #include "midi/midi_event_list.h"
 #include "midi/text_midi_writer.h"
 #include "midi_file_test_helpers.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 
-using midifile_test::ev;
 using midifile_test::lines_of;
-using midifile_test::set_list;
+using test::event;
+using test::load_events;
 
 namespace {
 
@@ -30,7 +31,7 @@ TEST(TextMidiWriter, OneNoteGivesTheSixLines)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    set_list({ev(0, 0x90, 69, 100), ev(1536, 0x80, 69, 0)});
+    load_events({event(0, 0x90, 69, 100), event(1536, 0x80, 69, 0)});
     const std::string path = dir.file("one.txt");
     EXPECT_EQ(write_text_midi(path.c_str()), 2);
     EXPECT_EQ(test::read_text(path), "Version 645\nEvent_Max_count 2\nTime_Resolution 1536\nA3v100\nT1536\nA3\n");
@@ -47,43 +48,43 @@ TEST(TextMidiWriter, EventLinesForEveryKind)
         MidiEvent event;
         const char* line;
     } cases[] = {
-        {ev(0, 0x90, 69, 100), "A3v100"},
-        {ev(0, 0x80, 69, 0), "A3"},
-        {ev(0, 0x80, 69, 55), "A3"},          // a note-off never has a velocity part
-        {ev(0, 0x90, 69, 0), "A3"},           // velocity 0 is written as a note-off
-        {ev(0, 0x9A, 73, 64), "C#4v64ca"},
-        {ev(0, 0x8A, 73, 0), "C#4ca"},
-        {ev(0, 0x90, 0, 1), "C-2v1"},
-        {ev(0, 0x9F, 127, 127), "G8v127cf"},
-        {ev(0, 0xE0, 0, 0), "P-200"},
-        {ev(0, 0xE0, 0x7F, 0x7F), "P199"},
-        {ev(0, 0xE0, 0, 0x40), "P0"},
-        {ev(0, 0xE0, 0, 0x50), "P50"},        // 10240
-        {ev(0, 0xE0, 1, 0x40), "P0"},         // 8193: 2 cents short of a step, truncated
-        {ev(0, 0xE0, 0x7F, 0x3F), "P0"},      // 8191: truncated toward zero, not down
-        {ev(0, 0xE5, 0, 0x30), "P-50c5"},
-        {ev(0, 0xB3, 11, 127), "X127c3"},
-        {ev(0, 0xB0, 7, 90), "X90"},          // the controller number is not written
+        {event(0, 0x90, 69, 100), "A3v100"},
+        {event(0, 0x80, 69, 0), "A3"},
+        {event(0, 0x80, 69, 55), "A3"},          // a note-off never has a velocity part
+        {event(0, 0x90, 69, 0), "A3"},           // velocity 0 is written as a note-off
+        {event(0, 0x9A, 73, 64), "C#4v64ca"},
+        {event(0, 0x8A, 73, 0), "C#4ca"},
+        {event(0, 0x90, 0, 1), "C-2v1"},
+        {event(0, 0x9F, 127, 127), "G8v127cf"},
+        {event(0, 0xE0, 0, 0), "P-200"},
+        {event(0, 0xE0, 0x7F, 0x7F), "P199"},
+        {event(0, 0xE0, 0, 0x40), "P0"},
+        {event(0, 0xE0, 0, 0x50), "P50"},        // 10240
+        {event(0, 0xE0, 1, 0x40), "P0"},         // 8193: 2 cents short of a step, truncated
+        {event(0, 0xE0, 0x7F, 0x3F), "P0"},      // 8191: truncated toward zero, not down
+        {event(0, 0xE5, 0, 0x30), "P-50c5"},
+        {event(0, 0xB3, 11, 127), "X127c3"},
+        {event(0, 0xB0, 7, 90), "X90"},          // the controller number is not written
     };
     std::vector<MidiEvent> events;
     for (const auto& c : cases)
         events.push_back(c.event);
-    set_list(events);
+    load_events(events);
     const std::vector<std::string> body = written_body(dir);
     ASSERT_EQ(body.size(), std::size(cases));
     for (size_t i = 0; i < body.size(); ++i)
-        EXPECT_EQ(body[i], cases[i].line) << midifile_test::describe(cases[i].event);
+        EXPECT_EQ(body[i], cases[i].line) << test::describe(cases[i].event);
 }
 
 TEST(TextMidiWriter, TimeLinesOnlyForPositiveIntervals)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    set_list({ev(100, 0x90, 60, 90), ev(100, 0x90, 64, 90), ev(400, 0x80, 60, 0),
-              ev(300, 0x80, 64, 0),          // earlier than its predecessor: no time line
-              ev(500, 0xA0, 60, 1),          // a kind without a line keeps its time line
-              ev(-7, 0x90, 67, 80),          // negative time: simultaneous with predecessor
-              ev(600, 0x80, 67, 0)});
+    load_events({event(100, 0x90, 60, 90), event(100, 0x90, 64, 90), event(400, 0x80, 60, 0),
+                 event(300, 0x80, 64, 0),          // earlier than its predecessor: no time line
+                 event(500, 0xA0, 60, 1),          // a kind without a line keeps its time line
+                 event(-7, 0x90, 67, 80),          // negative time: simultaneous with predecessor
+                 event(600, 0x80, 67, 0)});
     EXPECT_EQ(written_body(dir),
               (std::vector<std::string>{"T100", "C3v90", "E3v90", "T300", "C3", "E3", "T100",
                                         "G3v80", "T100", "G3"}));
@@ -96,7 +97,7 @@ TEST(TextMidiWriter, HeaderCarriesCountAndResolution)
     test::reset_engine_state();
     test::TempDir dir;
     conversion_settings.TIME_UNIT = 1000;
-    set_list({ev(0, 0x90, 60, 90), ev(10, 0x80, 60, 0), ev(10, 0xB0, 11, 5)});
+    load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0), event(10, 0xB0, 11, 5)});
     const std::string path = dir.file("h.txt");
     EXPECT_EQ(write_text_midi(path.c_str()), 3);
     const auto lines = lines_of(test::read_text(path));
@@ -116,7 +117,7 @@ TEST(TextMidiWriter, NothingWrittenForEmptyListOrBadPath)
     EXPECT_EQ(write_text_midi(empty.c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(empty));
 
-    set_list({ev(0, 0x90, 60, 90), ev(10, 0x80, 60, 0)});
+    load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)});
     const std::string bad = dir.file("no/such/dir/x.txt");
     EXPECT_EQ(write_text_midi(bad.c_str()), 0);
     EXPECT_EQ(midi_event_list.last_event_time, 77u);

@@ -75,6 +75,12 @@ void write_text(const std::string& path, const std::string& text)
     out << text;
 }
 
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 CommandResult run_command(const std::string& command)
 {
     CommandResult result;

@@ -28,6 +28,7 @@ void reset_engine_state();
 std::vector<uint8_t> read_bytes(const std::string& path);
 std::string read_text(const std::string& path);
 void write_text(const std::string& path, const std::string& text);
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 struct CommandResult {
     int exit_status = -1;  // as the shell sees it (0..255), or -1 when the command did not run
