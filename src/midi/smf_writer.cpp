@@ -145,6 +145,8 @@ int32_t write_smf(const char* path)
     out.insert(out.end(), std::begin(END_OF_TRACK), std::end(END_OF_TRACK));
     file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
     file.close();
+    if (!file)
+        return -1;  // a full disk must not pass for a written file
 
     list.last_event_time = static_cast<uint32_t>(running_time);
     list.duration_ms = ticks_to_duration_ms(list.last_event_time);

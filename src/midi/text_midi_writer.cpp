@@ -90,6 +90,8 @@ int32_t write_text_midi(const char* path)
     }
     file.write(out.data(), static_cast<std::streamsize>(out.size()));
     file.close();
+    if (!file)
+        return 0;  // a full disk must not pass for a written file
 
     list.last_event_time = static_cast<uint32_t>(running_time);
     list.duration_ms = ticks_to_duration_ms(list.last_event_time);

@@ -182,6 +182,9 @@ TEST(SmfWriter, RefusesWhatItCannotWrite)
     EXPECT_FALSE(std::filesystem::exists(path));
     load_events({event(0, 0x90, 60, 90)});
     EXPECT_EQ(write_smf(dir.file("missing/dir/x.mid").c_str()), -1);
+    if (std::filesystem::exists("/dev/full")) {  // accepts the open, then fails every write
+        EXPECT_EQ(write_smf("/dev/full"), -1);
+    }
 }
 
 TEST(SmfWriter, KeepsTheFileValidForOddEvents)
