@@ -159,12 +159,17 @@ bool read_analysis_record(std::FILE* file, FrameNoteRecord& record)
     return true;
 }
 
-int32_t count_analysis_records()
+FileHandle open_analysis_file()
 {
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
-        return 0;
-    FileHandle file = open_file(path, "rb");
+        return FileHandle();
+    return open_file(path, "rb");
+}
+
+int32_t count_analysis_records()
+{
+    FileHandle file = open_analysis_file();
     if (!file)
         return 0;
     int32_t first_line[3];

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "analysis/analysis_results.h"
+#include "core/file_io.h"
 
 // Largest record count of one block a reader accepts.
 inline constexpr int32_t ANALYSIS_BLOCK_CAPACITY = 256;
@@ -48,6 +49,10 @@ BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader&
 
 // Reads one record line (note, fine step, level, continuity). False when missing.
 bool read_analysis_record(std::FILE* file, FrameNoteRecord& record);
+
+// Opens the analysis file of the WAV file in current_path for reading; empty when it has no
+// analysis path or cannot be opened.
+FileHandle open_analysis_file();
 
 // Opens the analysis file of current_path, checks its header and counts its record lines,
 // recomputing max_level. Returns 0 for a missing file and refuses a damaged one (a header

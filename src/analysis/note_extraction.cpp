@@ -187,10 +187,7 @@ int32_t read_note_segments()
     int32_t capacity = analysis_record_count;
     if (conversion_status.reconvert)
         capacity = count_analysis_records();
-    char path[PATH_CAPACITY];
-    if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
-        return 0;
-    FileHandle file = open_file(path, "rb");
+    FileHandle file = open_analysis_file();
     if (!file)
         return 0;
     return read_note_segments_from(file.get(), capacity, max_level);
