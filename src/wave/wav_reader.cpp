@@ -102,6 +102,26 @@ void convert_to_16_bit(std::span<const unsigned char> raw, int bits, std::span<i
     }
 }
 
+// Frames after conversion to 44100 per second, truncated as the double division gives them.
+uint64_t frames_at_44100(uint32_t source_frames, uint32_t rate)
+{
+    if (rate == WAVE_SAMPLE_RATE)
+        return source_frames;
+    return static_cast<uint64_t>(source_frames * double{WAVE_SAMPLE_RATE} / rate);
+}
+
+// Reads the data chunk the file is positioned at and converts it to channels x frames
+// 16-bit samples. A truncated data chunk keeps what is there; the rest stays silent.
+std::vector<int16_t> read_samples(std::FILE* f, uint32_t data_size, const WaveFormat& fmt, uint32_t frames)
+{
+    const size_t raw_size = std::min<uint64_t>(data_size, static_cast<uint64_t>(bytes_left(f)));
+    std::vector<unsigned char> raw(raw_size);
+    raw.resize(std::fread(raw.data(), 1, raw.size(), f));
+    std::vector<int16_t> samples(uint64_t{fmt.channels} * frames, 0);
+    convert_to_16_bit(raw, fmt.bits_per_sample, samples);
+    return samples;
+}
+
 int32_t fail_after_open(const char* path)
 {
     std::snprintf(wave_data.wave_name, sizeof wave_data.wave_name, "%s", path);
@@ -124,25 +144,13 @@ int32_t read_wave(const char* path)
     auto data_size = find_chunk(f, "data");
     if (!data_size)
         return fail_after_open(path);
-
     const uint32_t source_frames = *data_size / fmt->block_align;
-    const uint64_t target_frames = fmt->samples_per_second == WAVE_SAMPLE_RATE
-        ? source_frames
-        : static_cast<uint64_t>(source_frames * double{WAVE_SAMPLE_RATE} / fmt->samples_per_second);
-    const uint64_t source_samples = uint64_t{fmt->channels} * source_frames;
-    const uint64_t target_samples = uint64_t{fmt->channels} * target_frames;
-    if (std::max(source_samples, target_samples) * 2 > WAVE_MAX_SAMPLE_BYTES)
+    const uint64_t target_frames = frames_at_44100(source_frames, fmt->samples_per_second);
+    if (uint64_t{fmt->channels} * std::max<uint64_t>(source_frames, target_frames) * 2 > WAVE_MAX_SAMPLE_BYTES)
         return fail_after_open(path);
 
-    // A truncated data chunk keeps what is there; the rest stays silent.
-    const size_t raw_size = std::min<uint64_t>(*data_size, static_cast<uint64_t>(bytes_left(f)));
-    std::vector<unsigned char> raw(raw_size);
-    raw.resize(std::fread(raw.data(), 1, raw.size(), f));
+    std::vector<int16_t> converted = read_samples(f, *data_size, *fmt, source_frames);
     file.reset();
-
-    std::vector<int16_t> converted(source_samples, 0);
-    convert_to_16_bit(raw, fmt->bits_per_sample, converted);
-    raw = {};
 
     std::snprintf(wave_data.wave_name, sizeof wave_data.wave_name, "%s", path);
     wave_data.channels = fmt->channels;
@@ -152,7 +160,7 @@ int32_t read_wave(const char* path)
     if (target_frames == source_frames) {
         wave_data.samples = std::move(converted);
     } else {
-        wave_data.samples.assign(target_samples, 0);
+        wave_data.samples.assign(fmt->channels * target_frames, 0);
         resample_linear(fmt->channels, static_cast<int32_t>(source_frames), converted.data(),
                         static_cast<int32_t>(target_frames), wave_data.samples.data());
     }
