@@ -11,12 +11,6 @@ namespace {
 constexpr uint32_t WINDOW_TICKS = 1000;
 constexpr double BITS_PER_EVENT_WINDOW = 40000.0;  // 40 bits per event, window rated as 1000 ms
 
-int32_t usable_event_count()
-{
-    const MidiEventList& list = midi_event_list;
-    return static_cast<int32_t>(std::clamp<int64_t>(list.event_count, 0, static_cast<int64_t>(list.events.size())));
-}
-
 uint32_t unsigned_time(int32_t index)
 {
     return static_cast<uint32_t>(midi_event_list.events[static_cast<size_t>(index)].time);
@@ -27,7 +21,7 @@ uint32_t unsigned_time(int32_t index)
 int32_t count_polyphony()
 {
     const MidiEventList& list = midi_event_list;
-    const int32_t count = usable_event_count();
+    const int32_t count = valid_event_count();
     if (count == 0)
         return 0;
     int32_t sounding = 0;
@@ -48,7 +42,7 @@ int32_t count_polyphony()
 
 int32_t measure_peak_code_rate()
 {
-    const int32_t count = usable_event_count();
+    const int32_t count = valid_event_count();
     if (count == 0)
         return 0;
     const uint32_t last_time = unsigned_time(count - 1);

@@ -1,6 +1,5 @@
 #include "midi/list_change.h"
 
-#include <algorithm>
 #include <cstddef>
 
 #include "midi/midi_event_list.h"
@@ -17,7 +16,7 @@ void change_pitch_tempo(int32_t transpose, uint32_t ratio)
     MidiEventList& list = midi_event_list;
     if (list.event_count <= 0)
         return;
-    const size_t count = std::min(static_cast<size_t>(list.event_count), list.events.size());
+    const auto count = static_cast<size_t>(valid_event_count());
     // Unsigned addition: a result below 0 wraps above 127 and drops the event as one above 127.
     const uint32_t shift = static_cast<uint32_t>(transpose);
     // A ratio of 0 would divide by zero; it keeps the times as 100 does.

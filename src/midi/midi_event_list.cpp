@@ -25,10 +25,16 @@ void append_event(const MidiEvent& event)
     ++list.event_count;
 }
 
+int32_t valid_event_count()
+{
+    const MidiEventList& list = midi_event_list;
+    return static_cast<int32_t>(std::clamp<int64_t>(list.event_count, 0, static_cast<int64_t>(list.events.size())));
+}
+
 int32_t compact_event_list()
 {
     MidiEventList& list = midi_event_list;
-    const int32_t count = std::min<int64_t>(list.event_count, static_cast<int64_t>(list.events.size()));
+    const int32_t count = valid_event_count();
     int32_t kept = 0;
     for (int32_t i = 0; i < count; ++i) {
         if (list.events[static_cast<size_t>(i)].status != 0)

@@ -42,6 +42,10 @@ struct MidiEventList {
 
 extern MidiEventList midi_event_list;
 
+// event_count limited to the events the array holds (0 for a negative count): how many
+// events a pass may read.
+int32_t valid_event_count();
+
 // Replaces the list with a new array of the given capacity; event_count becomes 0 and
 // channels_used 1.
 void create_event_list(int32_t capacity);

@@ -1,8 +1,8 @@
 #include "midi/note_filter.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
@@ -20,12 +20,6 @@ NoteTable unset_table()
     NoteTable table;
     table.fill(-1);
     return table;
-}
-
-int32_t usable_event_count()
-{
-    const MidiEventList& list = midi_event_list;
-    return static_cast<int32_t>(std::clamp<int64_t>(list.event_count, 0, static_cast<int64_t>(list.events.size())));
 }
 
 int64_t time_between(const MidiEvent& earlier, const MidiEvent& later)
@@ -100,13 +94,12 @@ void reset_filter_settings()
 
 void filter_events()
 {
-    const int32_t count = usable_event_count();
+    const int32_t count = valid_event_count();
     if (count == 0)
         return;
     if (conversion_settings.FLT_CONNECT != 0)
         connect_notes(count);
     remove_notes(count);
-    midi_event_list.event_count = count;
     midi_event_list.event_count = compact_event_list();
 }
 

@@ -7,21 +7,6 @@
 
 NoteSelection note_selection;
 
-namespace {
-
-// Number of events that may be read: event_count, never beyond the array.
-int32_t readable_count()
-{
-    const MidiEventList& list = midi_event_list;
-    if (list.event_count <= 0)
-        return 0;
-    if (static_cast<size_t>(list.event_count) > list.events.size())
-        return static_cast<int32_t>(list.events.size());
-    return list.event_count;
-}
-
-} // namespace
-
 void reset_note_selection()
 {
     note_selection = NoteSelection{};
@@ -30,8 +15,7 @@ void reset_note_selection()
 bool selection_is_valid()
 {
     const MidiEventList& list = midi_event_list;
-    return list.event_count > 0 && static_cast<size_t>(list.event_count) <= list.events.size() &&
-           list.selected_on >= 0 && list.selected_off > list.selected_on &&
+    return list.event_count > 0 && list.event_count == valid_event_count() && list.selected_on >= 0 && list.selected_off > list.selected_on &&
            list.selected_off < list.event_count;
 }
 
@@ -43,7 +27,7 @@ void deselect_note()
 
 bool select_note_events(int32_t on_index, int32_t off_index)
 {
-    const int32_t count = readable_count();
+    const int32_t count = valid_event_count();
     if (on_index < 0 || on_index >= count || off_index < 0 || off_index >= count)
         return false;
     MidiEventList& list = midi_event_list;
@@ -61,7 +45,7 @@ bool select_note_events(int32_t on_index, int32_t off_index)
 
 int32_t select_note_at_index(int32_t on_index)
 {
-    const int32_t count = readable_count();
+    const int32_t count = valid_event_count();
     if (on_index < 0 || on_index >= count)
         return -1;
     const std::vector<MidiEvent>& events = midi_event_list.events;

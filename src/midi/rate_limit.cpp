@@ -214,8 +214,7 @@ std::vector<int32_t> exchange_sort_order(std::span<const int64_t> weights)
 int32_t limit_event_rate()
 {
     MidiEventList& list = midi_event_list;
-    const auto count = static_cast<int32_t>(std::clamp<int64_t>(list.event_count, 0, static_cast<int64_t>(list.events.size())));
-    list.event_count = count;
+    const int32_t count = valid_event_count();
     if (count > 0) {
         const int64_t last_time = list.events[static_cast<size_t>(count) - 1].time;
         const int64_t windows = last_time / WINDOW_TICKS;
