@@ -141,17 +141,9 @@ void process_block(ExtractionState& state, const AnalysisBlockHeader& header, Bl
 
 } // namespace
 
-void reset_note_extraction()
-{
-    note_segment_list.segments.clear();
-    note_segment_list.count = 0;
-    pitch_point_list.points.clear();
-    pitch_point_list.count = 0;
-}
-
 int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level_max)
 {
-    reset_note_extraction();
+    clear_note_segment_lists();
     int32_t first_line[3];
     if (!read_analysis_first_line(file, first_line) || !read_analysis_header(file))
         return 0;
@@ -183,7 +175,7 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
 
 int32_t read_note_segments()
 {
-    reset_note_extraction();
+    clear_note_segment_lists();
     int32_t capacity = analysis_record_count;
     if (conversion_status.reconvert)
         capacity = count_analysis_records();
@@ -196,7 +188,7 @@ int32_t read_note_segments()
 int32_t extract_note_segments()
 {
     if (conversion_settings.TIME_UNIT <= 0) {
-        reset_note_extraction();
+        clear_note_segment_lists();
         return 0;
     }
     read_note_segments();

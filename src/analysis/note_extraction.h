@@ -22,6 +22,3 @@ int32_t read_note_segments();
 // first damaged or incomplete block, or one that would pass the capacity, keeping only the
 // blocks before it. Returns the raw segment count.
 int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level_max);
-
-// Empties note_segment_list and pitch_point_list.
-void reset_note_extraction();

@@ -35,3 +35,6 @@ struct PitchPointList {
 
 extern NoteSegmentList note_segment_list;
 extern PitchPointList pitch_point_list;
+
+// Empties both lists and releases their memory.
+void clear_note_segment_lists();

@@ -9,14 +9,6 @@
 
 namespace {
 
-void clear(NoteSegmentList& segments, PitchPointList& points)
-{
-    segments.segments.clear();
-    segments.count = 0;
-    points.points.clear();
-    points.count = 0;
-}
-
 double ticks_of(int32_t samples, int32_t time_unit, int32_t sample_rate)
 {
     return std::trunc(static_cast<double>(samples) * time_unit / sample_rate);
@@ -33,7 +25,8 @@ int32_t convert_to_ticks(NoteSegmentList& segments, PitchPointList& points, bool
                          int32_t time_unit, int32_t sample_rate)
 {
     if (time_unit <= 0 || sample_rate <= 0) {
-        clear(segments, points);
+        segments = NoteSegmentList{};
+        points = PitchPointList{};
         return 0;
     }
     const ConversionSettings& c = conversion_settings;
@@ -64,8 +57,7 @@ int32_t convert_to_ticks(NoteSegmentList& segments, PitchPointList& points, bool
     segments.count = kept;
 
     if (!fine_note) {
-        points.points.clear();
-        points.count = 0;
+        points = PitchPointList{};
         return kept;
     }
     const size_t point_count = std::min(static_cast<size_t>(std::max(points.count, 0)), points.points.size());

@@ -193,16 +193,6 @@ void add_note(BuildState& state, const NoteSegment& segment)
     relieve_full_buffer(state);
 }
 
-void release_segment_lists()
-{
-    note_segment_list.segments.clear();
-    note_segment_list.segments.shrink_to_fit();
-    note_segment_list.count = 0;
-    pitch_point_list.points.clear();
-    pitch_point_list.points.shrink_to_fit();
-    pitch_point_list.count = 0;
-}
-
 } // namespace
 
 int32_t build_note_events()
@@ -225,6 +215,6 @@ int32_t build_note_events()
         emit_note_off(state, state.pending[static_cast<size_t>(i)]);
     state.pending_count = 0;
 
-    release_segment_lists();
+    clear_note_segment_lists();
     return state.last_event_time;
 }

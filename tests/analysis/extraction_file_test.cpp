@@ -79,13 +79,13 @@ protected:
     void SetUp() override
     {
         test::reset_engine_state();
-        reset_note_extraction();
+        clear_note_segment_lists();
         std::memset(note_window_length, 0, sizeof note_window_length);
         analysis_record_count = 0;
         max_level = 0;
         ASSERT_TRUE(set_current_path(dir.file("take.wav").c_str()));
     }
-    void TearDown() override { reset_note_extraction(); }
+    void TearDown() override { clear_note_segment_lists(); }
 
     // Writes the file as a fresh analysis run of `level_max` would leave it.
     void write(const AnalysisText& a, int32_t level_max = 1000)

@@ -11,7 +11,7 @@
 #include <sys/wait.h>
 
 #include "analysis/analysis_results.h"
-#include "analysis/note_extraction.h"
+#include "analysis/note_segments.h"
 #include "analysis/sinusoid_tables.h"
 #include "core/settings.h"
 #include "core/status.h"
@@ -46,7 +46,7 @@ void reset_engine_state()
     reset_event_list();
     reset_note_selection();
     reset_list_change_settings();
-    reset_note_extraction();
+    clear_note_segment_lists();
     free_analysis_tables();
     reset_filter_settings();
     reset_text_midi_reader_memory();
