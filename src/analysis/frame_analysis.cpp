@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t TEMPERED_STEP = 12;
 constexpr int32_t FULL_CHANGE = 1000;
 constexpr int32_t CHANGE_FROM_NOTHING = 500;
 

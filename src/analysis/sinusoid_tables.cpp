@@ -11,7 +11,6 @@ AnalysisTables analysis_tables;
 
 namespace {
 
-constexpr int32_t TEMPERED_STEP = 12;
 
 size_t index(int32_t value)
 {

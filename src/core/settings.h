@@ -9,6 +9,7 @@
 inline constexpr int32_t REFERENCE_PITCH = 440;        // Hz of MIDI note 69
 inline constexpr int32_t ANALYSIS_STEP = 16;           // samples between analysed frames
 inline constexpr int32_t FINE_STEPS = 24;              // fine pitches per semitone
+inline constexpr int32_t TEMPERED_STEP = 12;           // fine step of the equal-tempered note itself
 inline constexpr int32_t FUNDAMENTAL_KEY_LIMIT = 63;   // highest note fundamental correction touches
 inline constexpr int32_t DURATION_PERCENT = 77;        // share of the next-frame distance written as duration
 

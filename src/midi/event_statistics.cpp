@@ -8,8 +8,7 @@
 
 namespace {
 
-constexpr uint32_t WINDOW_TICKS = 1000;
-constexpr double BITS_PER_EVENT_WINDOW = 40000.0;  // 40 bits per event, window rated as 1000 ms
+constexpr uint32_t WINDOW_TICKS = CODE_RATE_WINDOW_TICKS;  // times are compared unsigned here
 
 uint32_t unsigned_time(int32_t index)
 {

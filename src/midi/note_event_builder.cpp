@@ -4,6 +4,7 @@
 #include <array>
 #include <limits>
 
+#include "analysis/analysis_results.h"
 #include "analysis/note_segments.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -15,10 +16,8 @@ constexpr int32_t PENDING_CAPACITY = 128;
 constexpr int32_t CHANNEL_COUNT = 16;
 constexpr int32_t HIGHEST_CHANNEL = 15;
 constexpr int32_t DRUM_CHANNEL = 9;   // left to percussion on every GM module
-constexpr int32_t NOTE_COUNT = 128;
 constexpr int32_t CHANNEL_FREE = -1;
 constexpr int32_t CHANNEL_SOUNDING = 1;
-constexpr int32_t TEMPERED_STEP = 12; // fine step of the equal-tempered note
 constexpr int32_t BEND_CENTRE = 8192;
 constexpr int32_t BEND_MAX = 16383;
 constexpr int32_t BEND_UNITS_PER_SEMITONE = 4096;
@@ -35,7 +34,7 @@ struct BuildState {
     std::array<PendingOff, PENDING_CAPACITY> pending{};
     int32_t pending_count = 0;
     std::array<int32_t, CHANNEL_COUNT> channel_usage{};
-    std::array<int32_t, NOTE_COUNT> note_channel{};
+    std::array<int32_t, MIDI_NOTE_COUNT> note_channel{};
     int32_t point_cursor = 0;
     bool overflow_reported = false;
     int32_t last_event_time = 0;
@@ -55,7 +54,7 @@ int32_t usable_count(int32_t count, size_t stored)
 int32_t segment_note(const NoteSegment& segment)
 {
     const int32_t note = segment.fine_pitch / FINE_STEPS;
-    if (segment.fine_pitch < 0 || note >= NOTE_COUNT)
+    if (segment.fine_pitch < 0 || note >= MIDI_NOTE_COUNT)
         return -1;
     return note;
 }

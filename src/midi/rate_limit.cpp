@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
 
 namespace {
 
-constexpr int64_t WINDOW_TICKS = 1000;
-constexpr double BITS_PER_EVENT_WINDOW = 40000.0;  // 40 bits per event, window rated as 1000 ms
 
 struct Candidate {
     int32_t note_on = 0;
@@ -217,14 +216,14 @@ int32_t limit_event_rate()
     const int32_t count = valid_event_count();
     if (count > 0) {
         const int64_t last_time = list.events[static_cast<size_t>(count) - 1].time;
-        const int64_t windows = last_time / WINDOW_TICKS;
+        const int64_t windows = last_time / CODE_RATE_WINDOW_TICKS;
         if (windows >= 0) {
             const std::vector<int32_t> next = next_note_offs(list.events, count);
             const int64_t window_count = std::max<int64_t>(windows, 1);
             int32_t first = 0;
             for (int64_t w = 0; w < window_count && first < count; ++w) {
-                const int64_t start = w * WINDOW_TICKS;
-                const int64_t end = w == window_count - 1 ? last_time : start + WINDOW_TICKS;
+                const int64_t start = w * CODE_RATE_WINDOW_TICKS;
+                const int64_t end = w == window_count - 1 ? last_time : start + CODE_RATE_WINDOW_TICKS;
                 const int32_t stop = scan_window(list.events, count, first, end);
                 if (stop - first < 2)
                     continue;  // too few events: they join the next window

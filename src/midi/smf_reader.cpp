@@ -10,13 +10,13 @@
 #include "core/settings.h"
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
+#include "midi/smf_writer.h"
 
 namespace {
 
 using ByteSpan = std::span<const uint8_t>;
 
-constexpr int32_t BUILT_IN_TIME_UNIT = 1536;
-constexpr int32_t TICKS_PER_QUARTER = 384;
+constexpr int32_t BUILT_IN_TIME_UNIT = ConversionSettings{}.TIME_UNIT;
 constexpr size_t FILE_HEADER_BYTES = 14;
 constexpr size_t TRACK_HEADER_BYTES = 8;
 constexpr size_t CONDUCTOR_BYTES = 19;
@@ -45,7 +45,7 @@ int32_t time_unit_for_tempo(uint32_t tempo)
 {
     if (tempo == 0)
         return BUILT_IN_TIME_UNIT;
-    return static_cast<int32_t>(static_cast<uint32_t>(TICKS_PER_QUARTER) * 1000000u / tempo);
+    return static_cast<int32_t>(static_cast<uint32_t>(SMF_TICKS_PER_QUARTER) * 1000000u / tempo);
 }
 
 // How far the message at pos reaches; 0 ends the parse (a message outside the subset, or

@@ -11,7 +11,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr int32_t TICKS_PER_QUARTER = 384;
 constexpr int64_t TRACK_END_GRID = 3072;          // two 4/4 bars
 constexpr uint32_t MAX_DELTA = 0x0FFFFFFF;        // largest four-byte variable-length quantity
 constexpr int32_t SETUP_BYTES_PER_CHANNEL = 22;
@@ -133,7 +132,7 @@ int32_t write_smf(const char* path)
     put_delta(variable, track_end - written_time);
     const uint32_t n = static_cast<uint32_t>(variable.size());
 
-    const uint32_t tempo = static_cast<uint32_t>(TICKS_PER_QUARTER * 1000000 / time_unit);
+    const uint32_t tempo = static_cast<uint32_t>(SMF_TICKS_PER_QUARTER * 1000000 / time_unit);
     Bytes out(std::begin(HEADER_CHUNK), std::end(HEADER_CHUNK));
     out.insert(out.end(), {0x4D, 0x54, 0x72, 0x6B});
     put_u32(out, n + 28);

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Division of every file written: list times are written unscaled against it.
+inline constexpr int32_t SMF_TICKS_PER_QUARTER = 384;
+
 // Lowest and highest TIME_UNIT whose tempo (384000000 / TIME_UNIT microseconds per quarter
 // note) fits the 24 bits of the tempo event and is not 0.
 inline constexpr int32_t SMF_MIN_TIME_UNIT = 23;

@@ -21,7 +21,7 @@ void reset_text_midi_reader_memory()
 
 namespace {
 
-constexpr int32_t BUILT_IN_TIME_UNIT = 1536;
+constexpr int32_t BUILT_IN_TIME_UNIT = ConversionSettings{}.TIME_UNIT;
 
 // Whitespace-separated tokens of the whole file; line ends carry no meaning.
 class Tokens {
