@@ -8,7 +8,6 @@
 #include "core/conversion_driver.h"
 #include "core/messages.h"
 #include "core/settings.h"
-#include "core/settings_check.h"
 #include "core/status.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_writer.h"
@@ -106,10 +105,7 @@ int batch_main(int argc, const char* const* argv)
     load_settings();
     const int32_t format =
         apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
-    const char* refused = analysis_settings_problem();
-    if (!refused)
-        refused = conversion_settings_problem();
-    if (refused) {
+    if (const char* refused = refused_conversion_setting()) {
         std::printf("Conversion refused: %s\n", refused);
         return EXIT_FAILED;
     }

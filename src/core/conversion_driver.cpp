@@ -15,10 +15,7 @@
 
 ConversionFinishedHook conversion_finished_hook = nullptr;
 
-namespace {
-
-// The first setting this conversion cannot work with, or nullptr.
-const char* refused_setting()
+const char* refused_conversion_setting()
 {
     if (!conversion_status.reconvert) {
         if (const char* problem = analysis_settings_problem())
@@ -26,6 +23,8 @@ const char* refused_setting()
     }
     return conversion_settings_problem();
 }
+
+namespace {
 
 // last_event_time is the time of the last event in list order; an empty list gives 0.
 void update_end_time()
@@ -40,7 +39,7 @@ void update_end_time()
 // Runs every stage; false when the settings were refused or extraction found nothing.
 bool run_stages()
 {
-    if (const char* problem = refused_setting()) {
+    if (const char* problem = refused_conversion_setting()) {
         show_message("Tonagram", problem);
         return false;
     }

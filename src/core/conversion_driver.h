@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+// The first setting the next conversion cannot work with (the analysis settings only when
+// it will analyse), as a clear English sentence, or nullptr.
+const char* refused_conversion_setting();
+
 // Runs the stages in order: mixdown and analysis (skipped when reconvert is set), note
 // extraction, event building, the rate limit (BIT_RATE > 0), the polyphony count and the
 // note filter (FLT_CONNECT on). Returns the final event_count, or 0 when extraction found
