@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "analysis/sinusoid_tables.h"
+#include "core/saturate.h"
 #include "core/settings.h"
 
 namespace {
@@ -31,12 +32,6 @@ int64_t scaled(int64_t value, int16_t table)
     return value * table / TABLE_AMPLITUDE;
 }
 
-int32_t saturate32(int64_t value)
-{
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
 int32_t phase_of(int32_t position, int32_t length)
 {
     const int32_t phase = position % length;
@@ -46,8 +41,8 @@ int32_t phase_of(int32_t position, int32_t length)
 // Amplitudes from the sums of a window of length samples, and the power they make.
 int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b)
 {
-    a = saturate32(2 * sine_sum / length);
-    b = saturate32(2 * cosine_sum / length);
+    a = saturate_int32(2 * sine_sum / length);
+    b = saturate_int32(2 * cosine_sum / length);
     return int64_t{a} * a + int64_t{b} * b;
 }
 
@@ -115,7 +110,7 @@ void subtract_sinusoid(int32_t note_index, int32_t fine_step, int32_t a, int32_t
     const int32_t frame_size = static_cast<int32_t>(analysis_tables.frame.size());
     int32_t ph = 0;
     for (int32_t s = 0; s < frame_size; ++s) {
-        frame[s] = saturate32(frame[s] - scaled(a, w.sine[ph]) - scaled(b, w.cosine[ph]));
+        frame[s] = saturate_int32(frame[s] - scaled(a, w.sine[ph]) - scaled(b, w.cosine[ph]));
         if (++ph == w.length)
             ph = 0;
     }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/saturate.h"
 #include "core/settings.h"
 
 namespace {
@@ -16,11 +17,6 @@ constexpr std::array<int32_t, 7> PARTIAL_DISTANCES = {12, 19, 24, 28, 31, 34, 36
 
 using SoundingTable = std::array<int32_t, SOUNDING_SLOTS>;
 
-int32_t saturate(int64_t value)
-{
-    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
-
 // velocity * length in 64 bits: in samples a few minutes of note already pass 2^31 / 254.
 int64_t weight(const NoteSegment& s)
 {
@@ -30,7 +26,7 @@ int64_t weight(const NoteSegment& s)
 // Shortens a to end one sample before `start`; deletes it when nothing is left.
 void cut_before(NoteSegment& a, int32_t start)
 {
-    a.length = saturate(int64_t{start} - a.start - 1);
+    a.length = saturate_int32(int64_t{start} - a.start - 1);
     if (a.length <= 0)
         a.fine_pitch = DELETED;
 }
@@ -106,7 +102,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
         if (slot >= 0) {
             NoteSegment& a = segments[static_cast<size_t>(slot)];
             if (q.velocity <= a.velocity) {
-                a.length = saturate(int64_t{a.length} + q.length);
+                a.length = saturate_int32(int64_t{a.length} + q.length);
                 q.fine_pitch = DELETED;
                 continue;
             }

@@ -2,12 +2,12 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "core/saturate.h"
 #include "core/settings.h"
 #include "core/status.h"
 
@@ -27,11 +27,7 @@ std::optional<int32_t> option_value(const char* option)
         return std::nullopt;
     errno = 0;
     long long v = std::strtoll(text, nullptr, 10);
-    if (v > INT32_MAX)
-        v = INT32_MAX;
-    if (v < INT32_MIN)
-        v = INT32_MIN;
-    return static_cast<int32_t>(v);
+    return saturate_int32(v);
 }
 
 void apply_microtonal_option(int32_t value)

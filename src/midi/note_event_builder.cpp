@@ -7,6 +7,7 @@
 #include "analysis/analysis_results.h"
 #include "analysis/note_segments.h"
 #include "core/messages.h"
+#include "core/saturate.h"
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 
@@ -184,8 +185,7 @@ void add_note(BuildState& state, const NoteSegment& segment)
     // A length that would run past the largest tick ends there instead of wrapping.
     const int64_t end = static_cast<int64_t>(segment.start) + segment.length;
     PendingOff entry;
-    entry.end_time = static_cast<int32_t>(std::clamp<int64_t>(end, std::numeric_limits<int32_t>::min(),
-                                                              std::numeric_limits<int32_t>::max()));
+    entry.end_time = saturate_int32(end);
     entry.note = static_cast<int16_t>(note);
     entry.channel = channel;
     state.pending[static_cast<size_t>(state.pending_count++)] = entry;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/file_io.h"
+#include "core/saturate.h"
 #include "core/settings.h"
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
@@ -158,8 +159,7 @@ struct ReadState {
     // Intervals add up in 64 bits and the time stays inside the range an event can hold.
     void advance(int32_t interval)
     {
-        time = std::clamp<int64_t>(time + interval, std::numeric_limits<int32_t>::min(),
-                                   std::numeric_limits<int32_t>::max());
+        time = saturate_int32(time + interval);
     }
 
     void store(int32_t kind, int32_t channel, uint8_t data1, uint8_t data2)
