@@ -9,7 +9,16 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # independent MIDI tools used by the tests: a reader and a renderer
-  python3 python3-mido fluidsynth libfluidsynth-dev timgm6mb-soundfont
+  python3 python3-mido fluidsynth
+  # the GUI program: Qt 6 Widgets, its offscreen and X11 platforms, Qt's Japanese texts and
+  # a Japanese Gothic font
+  qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic
+  # WAV playback: Qt Multimedia and the GStreamer plugins that decode and play WAV
+  qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-alsa gstreamer1.0-pulseaudio
+  # MIDI playback: the built-in FluidSynth synthesizer with a General MIDI SoundFont,
+  # and ALSA sequencer ports through RtMidi
+  libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
 )
 
 missing=()

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "batch/command_line.h"
-#include "core/conversion_driver.h"
+#include "conversion/conversion_driver.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/status.h"

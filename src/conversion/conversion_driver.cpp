@@ -1,4 +1,4 @@
-#include "core/conversion_driver.h"
+#include "conversion/conversion_driver.h"
 
 #include "analysis/analyse_wave.h"
 #include "analysis/note_extraction.h"

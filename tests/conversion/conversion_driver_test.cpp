@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/conversion_driver.h"
+#include "conversion/conversion_driver.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/status.h"
