@@ -3,5 +3,6 @@
 
 class QWidget;
 
-// Shows the dialog modally over owner; returns 1 for OK or reset, 2 for cancel.
+// Shows the dialog modally over owner; returns 1 for OK or "初期化" (reset), 2 for cancel.
+// The pick buttons store their value at once, so cancelling afterwards keeps it.
 int exec_display_settings_dialog(QWidget* owner);
