@@ -100,8 +100,11 @@ std::optional<std::string> load_document(const std::string& path)
     if (!std::filesystem::is_regular_file(path, error))
         return "cannot read \"" + path + "\": no such file";
     if (ext == ".wav") {
-        if (read_wave(path.c_str()) < 0)
+        const int32_t frames = read_wave(path.c_str());
+        if (frames < 0)
             return "cannot read \"" + path + "\" as a PCM WAV file";
+        if (frames == 0)
+            return "nothing to draw: \"" + path + "\" holds no samples";
         conversion_status.document_state = 1;
         return std::nullopt;
     }
@@ -112,6 +115,8 @@ std::optional<std::string> load_document(const std::string& path)
     const int32_t polyphony = ext == ".txt" ? read_text_midi(path.c_str()) : read_smf(path.c_str());
     if (polyphony < 0)
         return "cannot read \"" + path + "\" as a Standard MIDI File";
+    if (midi_event_list.event_count <= 0)
+        return "nothing to draw: \"" + path + "\" holds no MIDI events";
     midi_event_list.max_polyphony = polyphony;
     conversion_status.document_state = 2;
     return std::nullopt;

@@ -8,7 +8,7 @@
 bool is_render_command(int argc, char** argv);
 
 // Runs the render command; returns the process exit status: 0, or 1 after one line on
-// standard error when the arguments are wrong, INPUT cannot be read or has another
-// extension, or the PNG cannot be written (no PNG is left behind then). Creates its own
+// standard error when the arguments are wrong, INPUT cannot be read, holds nothing to
+// draw or has another extension, or the PNG cannot be written (no PNG is left behind then). Creates its own
 // application object on Qt's offscreen platform unless QT_QPA_PLATFORM names another.
 int run_render_command(int argc, char** argv);

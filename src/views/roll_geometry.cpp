@@ -20,10 +20,11 @@ int64_t mul_div(int64_t a, int64_t b, int64_t c)
     return static_cast<int64_t>(std::clamp<__int128>(q, INT64_MIN, INT64_MAX));
 }
 
-// r(k) = k x plot_height / N, relative to plot_top.
+// r(k) = k x plot_height / N, relative to plot_top; 0 without rows.
 int64_t row_offset(const RollGeometry& g, int64_t k)
 {
-    return mul_div(k, g.frame.plot_height, roll_row_count(g));
+    const int64_t rows = roll_row_count(g);
+    return rows > 0 ? mul_div(k, g.frame.plot_height, rows) : 0;
 }
 
 int64_t row_of(const RollGeometry& g, int64_t note)

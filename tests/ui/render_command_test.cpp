@@ -59,11 +59,15 @@ TEST_F(RenderCommand, BadRequestsFailWithOneLineAndNoPng)
 {
     test::write_text(dir.file("notes.doc"), "x");
     test::write_text(dir.file("broken.mid"), "MThd");
+    test::write_text(dir.file("empty.txt"), "Version 645\n0\n1536\n");
+    ASSERT_TRUE(synth::write_wav(dir.file("empty.wav"), {}, {}));
     const std::string requests[] = {
         "",
         "missing.wav out.png",
         "notes.doc out.png",
         "broken.mid out.png",
+        "empty.txt out.png",
+        "empty.wav out.png",
         "missing.wav",
         "notes.doc out.jpg",
         "broken.mid out.png --size 0x5",
