@@ -5,7 +5,7 @@ DEBUG_DIR   := build/debug
 RELEASE_DIR := build/release
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all setup build debug release test demo bench format clean
+.PHONY: all setup build debug release test demo readme-image bench format clean
 
 all: release
 
@@ -32,6 +32,10 @@ test: debug
 
 demo: release
 	@bash scripts/demo.sh $(RELEASE_DIR)
+
+# The README's picture: the piano roll of the converted example, drawn by the render command.
+readme-image: demo
+	cd $(RELEASE_DIR)/demo && ../bin/Tonagram --render example.txt $(CURDIR)/docs/images/example-roll.png
 
 bench: release
 	@bash scripts/bench.sh $(RELEASE_DIR)
