@@ -10,22 +10,14 @@
 
 #include "core/settings.h"
 #include "midi/note_selection.h"
-#include "support/test_support.h"
+#include "support/view_state.h"
 #include "ui/dialogs/display_settings_dialog.h"
 #include "views/display_settings.h"
 
 namespace {
 
-class DisplaySettingsDialog : public ::testing::Test {
+class DisplaySettingsDialog : public test::ViewStateTest {
 protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset()
-    {
-        test::reset_engine_state();
-        reset_display_settings();
-    }
-
     // Opens the dialog and lets `act` work on it once it shows; returns the dialog's result.
     static int run(const std::function<void(QWidget&)>& act)
     {

@@ -10,11 +10,10 @@
 #include "core/settings.h"
 #include "core/status.h"
 #include "support/midi_events.h"
-#include "support/test_support.h"
+#include "support/view_state.h"
 #include "ui/client_view.h"
 #include "ui/views/piano_roll_view.h"
 #include "views/display_settings.h"
-#include "views/plot_frame.h"
 #include "wave/wav_reader.h"
 
 namespace {
@@ -34,17 +33,8 @@ struct Pixel {
     QColor colour;
 };
 
-class ViewsPaint : public ::testing::Test {
+class ViewsPaint : public test::ViewStateTest {
 protected:
-    void SetUp() override { reset(); }
-    void TearDown() override { reset(); }
-    static void reset()
-    {
-        test::reset_engine_state();
-        reset_display_settings();
-        reset_plot_frame();
-    }
-
     // Paints the view of document_state into an 800 x 600 client area.
     QImage paint(int document_state)
     {

@@ -8,25 +8,23 @@
 #include "midi/note_selection.h"
 #include "support/midi_events.h"
 #include "views/roll_selection.h"
-#include "views_test_support.h"
+#include "support/view_state.h"
 
 namespace {
 
 using test::event;
 
-class SelectNoteAt : public ::testing::Test {
+class SelectNoteAt : public test::ViewStateTest {
 protected:
     void SetUp() override
     {
-        test::reset_view_state();
+        ViewStateTest::SetUp();
         conversion_settings.TIME_UNIT = 1000;
         display_settings.display_note_low = 61;  // twelve rows of 10 pixels
         display_settings.display_note_high = 72;
         plot_frame.plot_width = 600;
         plot_frame.plot_height = 120;
     }
-    void TearDown() override { test::reset_view_state(); }
-
     // The note-on indices selected by clicking at (x, y) `clicks` times.
     std::vector<int> click(int x, int y, int clicks)
     {

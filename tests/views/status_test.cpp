@@ -8,18 +8,14 @@
 #include "midi/note_selection.h"
 #include "support/midi_events.h"
 #include "views/status_lines.h"
-#include "views_test_support.h"
+#include "support/view_state.h"
 #include "wave/wav_reader.h"
 
 namespace {
 
 using test::event;
 
-class Views : public ::testing::Test {
-protected:
-    void SetUp() override { test::reset_view_state(); }
-    void TearDown() override { test::reset_view_state(); }
-};
+using Views = test::ViewStateTest;
 
 } // namespace
 
