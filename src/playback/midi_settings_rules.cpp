@@ -1,0 +1,218 @@
+#include "playback/midi_settings_rules.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "playback/gm_sound_set.h"
+#include "playback/midi_output.h"
+
+int32_t timbre_group_index = 0;
+
+namespace {
+
+using K = DialogControlKind;
+
+constexpr int32_t GROUP_COUNT = static_cast<int32_t>(TIMBRE_GROUPS.size());
+
+constexpr uint8_t GM_SYSTEM_ON[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+constexpr uint8_t XG_SYSTEM_ON[] = {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
+
+const MidiSettingsField* find_field(int id)
+{
+    for (const MidiSettingsField& field : MIDI_SETTINGS_FIELDS)
+        if (field.id == id)
+            return &field;
+    return nullptr;
+}
+
+// Steps the group by delta (wrapping) and takes its program; the banks are shown again
+// as they are stored.
+std::vector<int> step_timbre_group(int32_t delta)
+{
+    timbre_group_index = ((timbre_group_index + delta) % GROUP_COUNT + GROUP_COUNT) % GROUP_COUNT;
+    midi_output_settings.PROGRAM = TIMBRE_GROUPS[static_cast<size_t>(timbre_group_index)].program;
+    return {MIDI_PROGRAM_FIELD, MIDI_BANK1_FIELD, MIDI_BANK2_FIELD, MIDI_GROUP_FIELD,
+            MIDI_PROGRAM_LIST};
+}
+
+// value + delta, or fallback when the result leaves [low, high].
+int32_t step_or(int32_t value, int32_t delta, int32_t low, int32_t high, int32_t fallback)
+{
+    const int64_t next = int64_t{value} + delta;
+    return next < low || next > high ? fallback : static_cast<int32_t>(next);
+}
+
+// Digits from text[pos] on, up to the first other character; 0 when there is none or the
+// value exceeds limit.
+uint64_t leading_digits(std::string_view text, size_t pos, uint64_t limit)
+{
+    uint64_t value = 0;
+    const size_t first = pos;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        value = value * 10 + static_cast<uint64_t>(text[pos] - '0');
+        if (value > limit)
+            return 0;
+    }
+    return pos == first ? 0 : value;
+}
+
+size_t skip_spaces(std::string_view text)
+{
+    size_t pos = 0;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    return pos;
+}
+
+} // namespace
+
+const std::array<DialogControl, 34> MIDI_SETTINGS_CONTROLS = {{
+    {MIDI_LABEL, K::label, "デバイスＩＤ", 4, 11, 43, 8},
+    {MIDI_DEVICE_FIELD, K::edit, "", 49, 8, 40, 14},
+    {MIDI_TAKE_DEVICE, K::button, "リスト選択", 96, 8, 42, 14},
+    {MIDI_GM_RESET, K::button, "ＧＭ初期設定", 229, 8, 50, 14},
+    {MIDI_DEVICE_LIST, K::list_box, "", 49, 28, 231, 29},
+    {MIDI_LABEL, K::label, "プログラム", 4, 69, 44, 8},
+    {MIDI_PROGRAM_FIELD, K::edit, "", 50, 66, 40, 14},
+    {MIDI_NEXT_GROUP, K::button, "次検索↓", 97, 66, 31, 14},
+    {MIDI_PREVIOUS_GROUP, K::button, "戻る↑", 137, 66, 32, 14},
+    {MIDI_LABEL, K::label, "音色", 178, 69, 21, 8},
+    {MIDI_GROUP_FIELD, K::read_only_edit, "", 201, 66, 43, 14},
+    {MIDI_TAKE_PROGRAM, K::button, "GM音色選択", 8, 90, 49, 14},
+    {MIDI_PROGRAM_LIST, K::list_box, "", 65, 89, 131, 55},
+    {MIDI_LABEL, K::label, "バンク上", 213, 92, 36, 8},
+    {MIDI_BANK1_FIELD, K::edit, "", 251, 89, 28, 14},
+    {MIDI_LABEL, K::label, "バンク下", 212, 114, 36, 8},
+    {MIDI_BANK2_FIELD, K::edit, "", 250, 111, 29, 14},
+    {MIDI_LABEL, K::label, "リバーブ", 4, 159, 44, 8},
+    {MIDI_REVERB_FIELD, K::edit, "", 50, 156, 40, 14},
+    {MIDI_LABEL, K::label, "コーラス", 95, 158, 34, 8},
+    {MIDI_CHORUS_FIELD, K::edit, "", 131, 155, 40, 14},
+    {MIDI_LABEL, K::label, "音量", 185, 158, 21, 8},
+    {MIDI_VOLUME_FIELD, K::edit, "", 208, 155, 40, 14},
+    {MIDI_LABEL, K::label, "テンポ％", 4, 182, 45, 8},
+    {MIDI_TEMPO_FIELD, K::edit, "", 51, 179, 40, 14},
+    {MIDI_FASTER, K::button, "速く↓", 101, 180, 25, 14},
+    {MIDI_SLOWER, K::button, "遅く↑", 135, 181, 25, 14},
+    {MIDI_RESET_TEMPO_PITCH, K::button, "初期化", 176, 181, 31, 14},
+    {MIDI_LABEL, K::label, "音程・トーン", 2, 205, 46, 8},
+    {MIDI_TRANSPOSE_FIELD, K::edit, "", 50, 202, 40, 14},
+    {MIDI_HIGHER, K::button, "高く↑", 102, 203, 25, 14},
+    {MIDI_LOWER, K::button, "低く↓", 136, 203, 25, 14},
+    {MIDI_OK, K::default_button, "OK", 172, 224, 50, 14},
+    {MIDI_CANCEL, K::button, "ｷｬﾝｾﾙ", 230, 224, 50, 14},
+}};
+
+const std::array<MidiSettingsField, 9> MIDI_SETTINGS_FIELDS = {{
+    {MIDI_DEVICE_FIELD, &MidiOutputSettings::DEVICE, false},
+    {MIDI_PROGRAM_FIELD, &MidiOutputSettings::PROGRAM, false},
+    {MIDI_TEMPO_FIELD, &MidiOutputSettings::TEMPO_PERCENT, false},
+    {MIDI_TRANSPOSE_FIELD, &MidiOutputSettings::TRANSPOSE, true},
+    {MIDI_BANK1_FIELD, &MidiOutputSettings::BANK1, false},
+    {MIDI_BANK2_FIELD, &MidiOutputSettings::BANK2, false},
+    {MIDI_VOLUME_FIELD, &MidiOutputSettings::VOLUME, false},
+    {MIDI_REVERB_FIELD, &MidiOutputSettings::REVERB, false},
+    {MIDI_CHORUS_FIELD, &MidiOutputSettings::CHORUS, false},
+}};
+
+std::vector<std::string> list_midi_devices()
+{
+    std::vector<std::string> rows = midi_output_names();
+    if (rows.empty())
+        rows.emplace_back("使用可能なMIDIデバイスがありません。");
+    return rows;
+}
+
+void send_gm_reset()
+{
+    const std::unique_ptr<MidiConnection> out = open_midi_output(midi_output_settings.DEVICE);
+    if (!out)
+        return;
+    out->send_sysex(GM_SYSTEM_ON);
+    out->send_sysex(XG_SYSTEM_ON);
+}
+
+std::string midi_settings_field_text(int id)
+{
+    if (id == MIDI_GROUP_FIELD) {
+        const int32_t group = ((timbre_group_index % GROUP_COUNT) + GROUP_COUNT) % GROUP_COUNT;
+        return TIMBRE_GROUPS[static_cast<size_t>(group)].name;
+    }
+    const MidiSettingsField* field = find_field(id);
+    if (!field)
+        return {};
+    const int32_t value = midi_output_settings.*field->setting;
+    return field->is_signed ? std::to_string(value) : std::to_string(static_cast<uint32_t>(value));
+}
+
+int32_t midi_settings_list_row(int list_id)
+{
+    if (list_id == MIDI_DEVICE_LIST)
+        return midi_output_settings.DEVICE;
+    return static_cast<int32_t>(int64_t{midi_output_settings.PROGRAM} - 1);
+}
+
+void store_midi_settings_field(int id, std::string_view text)
+{
+    const MidiSettingsField* field = find_field(id);
+    if (!field)
+        return;
+    midi_output_settings.*field->setting = field->is_signed
+        ? dialog_signed_value(text)
+        : static_cast<int32_t>(dialog_unsigned_value(text));
+}
+
+std::vector<int> press_midi_settings_button(int id, int32_t selected_row)
+{
+    MidiOutputSettings& s = midi_output_settings;
+    switch (id) {
+    case MIDI_TAKE_DEVICE:
+        s.DEVICE = selected_row;
+        return {MIDI_DEVICE_FIELD};
+    case MIDI_GM_RESET:
+        send_gm_reset();
+        return {};
+    case MIDI_TAKE_PROGRAM:
+        s.PROGRAM = selected_row + 1;
+        return {MIDI_PROGRAM_FIELD};
+    case MIDI_NEXT_GROUP:
+        return step_timbre_group(1);
+    case MIDI_PREVIOUS_GROUP:
+        return step_timbre_group(-1);
+    case MIDI_FASTER:
+        s.TEMPO_PERCENT = step_or(s.TEMPO_PERCENT, -10, 10, INT32_MAX, 100);
+        return {MIDI_TEMPO_FIELD};
+    case MIDI_SLOWER:
+        s.TEMPO_PERCENT = step_or(s.TEMPO_PERCENT, 10, INT32_MIN, 1000, 100);
+        return {MIDI_TEMPO_FIELD};
+    case MIDI_HIGHER:
+        s.TRANSPOSE = step_or(s.TRANSPOSE, 6, INT32_MIN, 47, 0);
+        return {MIDI_TRANSPOSE_FIELD};
+    case MIDI_LOWER:
+        s.TRANSPOSE = step_or(s.TRANSPOSE, -6, -48, INT32_MAX, 0);
+        return {MIDI_TRANSPOSE_FIELD};
+    case MIDI_RESET_TEMPO_PITCH:
+        s.TEMPO_PERCENT = 100;
+        s.TRANSPOSE = 0;
+        return {MIDI_TEMPO_FIELD, MIDI_TRANSPOSE_FIELD};
+    default:
+        return {};
+    }
+}
+
+uint32_t dialog_unsigned_value(std::string_view text)
+{
+    return static_cast<uint32_t>(
+        leading_digits(text, skip_spaces(text), std::numeric_limits<uint32_t>::max()));
+}
+
+int32_t dialog_signed_value(std::string_view text)
+{
+    size_t pos = skip_spaces(text);
+    const bool negative = pos < text.size() && text[pos] == '-';
+    if (negative)
+        ++pos;
+    const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
+    const auto magnitude = static_cast<int64_t>(leading_digits(text, pos, limit));
+    return static_cast<int32_t>(negative ? -magnitude : magnitude);
+}
