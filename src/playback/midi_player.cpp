@@ -8,6 +8,7 @@
 #include "playback/playback_timer.h"
 
 MidiPlayer midi_player;
+PlayerWakeHook player_wake_hook = nullptr;
 
 namespace {
 
@@ -73,6 +74,12 @@ void queue_outline_roll()
     }
 }
 
+void wake_ui()
+{
+    if (player_wake_hook)
+        player_wake_hook();
+}
+
 void report_device_not_opened()
 {
     char text[256];
@@ -130,6 +137,7 @@ void start_midi_playback()
     midi_event_list.last_event_time = static_cast<uint32_t>(p.events.back().time);
     midi_event_list.duration_ms = ticks_to_duration_ms(midi_event_list.last_event_time);
     queue_outline_roll();
+    wake_ui();
 
     p.play_index = 0;
     p.elapsed_ms = 0;
@@ -152,6 +160,7 @@ void player_tick()
     if (p.player_state.load() != PLAYER_PLAYING || p.end_reached.load())
         return;
     const uint32_t count = static_cast<uint32_t>(p.events.size());
+    const uint32_t first = p.play_index;
     if (p.play_index < count) {
         const uint64_t scaled = uint64_t{p.elapsed_ms} * 100 / static_cast<uint32_t>(p.tempo_percent);
         while (p.play_index < count &&
@@ -161,6 +170,8 @@ void player_tick()
     }
     if (p.play_index >= count)
         p.end_reached.store(true);
+    if (p.play_index != first || p.end_reached.load())
+        wake_ui();
 }
 
 void stop_midi_playback()
@@ -175,6 +186,7 @@ void stop_midi_playback()
     p.midi_out->reset();
     p.midi_out = nullptr;  // closes the device
     p.roll.push({RollDrawKind::end, {}, 0, 0, false});
+    wake_ui();
 }
 
 bool midi_playback_running()

@@ -52,6 +52,12 @@ struct MidiPlayer {
 
 extern MidiPlayer midi_player;
 
+// Called after the player handed something to draw or reached the end, on the thread that
+// did it (the timer's, or the UI thread at start and stop): the UI posts a drain of `roll`
+// to its own thread. Must not block.
+using PlayerWakeHook = void (*)();
+extern PlayerWakeHook player_wake_hook;
+
 // Text of the message shown when the output device does not open; %u is DEVICE.
 inline constexpr const char* DEVICE_OPEN_FAILED_CAPTION = "MIDI再生";
 inline constexpr const char* DEVICE_OPEN_FAILED_TEXT =

@@ -216,10 +216,15 @@ TEST_F(MidiPlayerTest, AnEmptyListStartsNothing)
     EXPECT_TRUE(midi_player.roll.take().empty());
 }
 
+int wakes = 0;
+
 // The outline roll spans the whole data in ticks; the notes the ticks send follow in ms,
-// untransposed, with the selected note highlighted; the end closes the roll.
+// untransposed, with the selected note highlighted; the end closes the roll. The UI is woken
+// at start, by each tick that sent something or reached the end, and at stop.
 TEST_F(MidiPlayerTest, TheRollIsHandedOverInDrawingOrder)
 {
+    wakes = 0;
+    player_wake_hook = [] { ++wakes; };
     conversion_settings.TIME_UNIT = 500;
     midi_output_settings.TRANSPOSE = 5;
     load_events({event(0, 0x90, 60, 100), event(1000, 0x80, 60), event(1250, 0xB0, 11, 90)});
@@ -228,6 +233,8 @@ TEST_F(MidiPlayerTest, TheRollIsHandedOverInDrawingOrder)
     start_midi_playback();
     run_to_end();
     midi_playback_running();
+    player_wake_hook = nullptr;
+    EXPECT_EQ(wakes, 5);
 
     struct Item { RollDrawKind kind; uint8_t data1; uint32_t position, span; bool highlight; };
     const Item expected[] = {
