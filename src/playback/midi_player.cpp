@@ -26,7 +26,7 @@ void send_sound_setup(uint8_t c)
     const MidiOutputSettings& s = midi_output_settings;
     send(0xB0 + c, 0x00, static_cast<uint8_t>(s.BANK1));
     send(0xB0 + c, 0x20, static_cast<uint8_t>(s.BANK2));
-    send(0xC0 + c, static_cast<uint8_t>(s.PROGRAM - 1), 0);
+    send(0xC0 + c, static_cast<uint8_t>(static_cast<uint32_t>(s.PROGRAM) - 1), 0);
     send(0xB0 + c, 0x07, static_cast<uint8_t>(s.VOLUME));
     send(0xB0 + c, 0x5B, static_cast<uint8_t>(s.REVERB));
     send(0xB0 + c, 0x5D, static_cast<uint8_t>(s.CHORUS));

@@ -105,6 +105,16 @@ TEST_F(MidiPlayerTest, SetUpGoesToEveryChannelInUseBeforeTheResets)
     }
     three.push_back("timer start 10");
     EXPECT_EQ(midi_recording.log, three);
+
+    // Unchecked values typed into the dialog go out as their low byte (the ports keep 7 bits).
+    SetUp();
+    midi_output_settings = {0, 300, -1, INT32_MIN, 128, 100, 0, 0, 0};
+    load_events({event(0, 0x90, 60, 100)});
+    start_midi_playback();
+    EXPECT_EQ(log_since(1).front(), "B0 00 2C");
+    EXPECT_EQ(log_since(2).front(), "B0 20 FF");
+    EXPECT_EQ(log_since(3).front(), "C0 FF 00");
+    EXPECT_EQ(log_since(4).front(), "B0 07 80");
 }
 
 // After the last event the tick only marks the end; the UI thread's next poll runs the stop
