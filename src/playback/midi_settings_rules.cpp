@@ -1,8 +1,8 @@
 #include "playback/midi_settings_rules.h"
 
 #include <cstdint>
-#include <limits>
 
+#include "core/dialog_numbers.h"
 #include "playback/gm_sound_set.h"
 #include "playback/midi_output.h"
 
@@ -40,28 +40,6 @@ int32_t step_or(int32_t value, int32_t delta, int32_t low, int32_t high, int32_t
 {
     const int64_t next = int64_t{value} + delta;
     return next < low || next > high ? fallback : static_cast<int32_t>(next);
-}
-
-// Digits from text[pos] on, up to the first other character; 0 when there is none or the
-// value exceeds limit.
-uint64_t leading_digits(std::string_view text, size_t pos, uint64_t limit)
-{
-    uint64_t value = 0;
-    const size_t first = pos;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
-        value = value * 10 + static_cast<uint64_t>(text[pos] - '0');
-        if (value > limit)
-            return 0;
-    }
-    return pos == first ? 0 : value;
-}
-
-size_t skip_spaces(std::string_view text)
-{
-    size_t pos = 0;
-    while (pos < text.size() && text[pos] == ' ')
-        ++pos;
-    return pos;
 }
 
 } // namespace
@@ -157,9 +135,7 @@ void store_midi_settings_field(int id, std::string_view text)
     const MidiSettingsField* field = find_field(id);
     if (!field)
         return;
-    midi_output_settings.*field->setting = field->is_signed
-        ? dialog_signed_value(text)
-        : static_cast<int32_t>(dialog_unsigned_value(text));
+    midi_output_settings.*field->setting = read_dialog_int(text, field->is_signed);
 }
 
 std::vector<int> press_midi_settings_button(int id, int32_t selected_row)
@@ -198,21 +174,4 @@ std::vector<int> press_midi_settings_button(int id, int32_t selected_row)
     default:
         return {};
     }
-}
-
-uint32_t dialog_unsigned_value(std::string_view text)
-{
-    return static_cast<uint32_t>(
-        leading_digits(text, skip_spaces(text), std::numeric_limits<uint32_t>::max()));
-}
-
-int32_t dialog_signed_value(std::string_view text)
-{
-    size_t pos = skip_spaces(text);
-    const bool negative = pos < text.size() && text[pos] == '-';
-    if (negative)
-        ++pos;
-    const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
-    const auto magnitude = static_cast<int64_t>(leading_digits(text, pos, limit));
-    return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }

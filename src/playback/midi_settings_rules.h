@@ -90,9 +90,3 @@ void store_midi_settings_field(int id, std::string_view text);
 // selected row of the list the button takes from (-1 when none). Returns the controls to
 // show again: edit fields to refill, MIDI_PROGRAM_LIST to select its row again.
 std::vector<int> press_midi_settings_button(int id, int32_t selected_row);
-
-// Reads a dialog field as a Windows dialog does: leading spaces skipped, decimal digits up
-// to the first other character; no digits, or a value beyond 32 bits, read as 0. The signed
-// reading takes one leading minus sign.
-uint32_t dialog_unsigned_value(std::string_view text);
-int32_t dialog_signed_value(std::string_view text);

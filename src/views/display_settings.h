@@ -42,9 +42,3 @@ std::string pick_display_start();  // 1055 "開始": the selected note's start i
 std::string pick_display_end();    // 1056 "～終了": the selected note's end in ms
 std::string pick_note_low();       // 1057 "下端": the selected note number
 std::string pick_note_high();      // 1058 "～上端": the selected note number
-
-// A number typed into a dialog field, as a dialog reads it: leading spaces skipped, then
-// decimal digits (after one '-' when signed) up to the first other character. Text without
-// digits, and a value outside int32 (signed) or uint32 (unsigned), reads as 0. An unsigned
-// value is returned as the int32 with the same bits.
-int32_t read_dialog_int(std::string_view text, bool is_signed);
