@@ -59,6 +59,18 @@ TEST_F(MidiPlayerTest, SendsEachEventAtTheFirstTickItsScaledDueTimeIsReached)
     }
 }
 
+// A time before 0 counts as 0; a time whose milliseconds pass 32 bits (46 minutes at 1536
+// ticks per second) is still due at its own time, not early. More than 16 channels in use
+// set up the 16 there are.
+TEST_F(MidiPlayerTest, ExtremeTimesAndChannelCounts)
+{
+    load_events({event(-100, 0x90, 60, 100), event(4300000, 0x80, 60)}, 20);
+    start_midi_playback();
+    EXPECT_EQ(midi_recording.log.size(), 1u + 16 * 8 + 1);
+    EXPECT_EQ(midi_recording.log[1 + 15 * 6], "BF 00 00");
+    EXPECT_EQ(note_ticks(run_to_end(300000)), (std::vector<int>{50, 279998}));
+}
+
 TEST_F(MidiPlayerTest, TranspositionMovesNotesOnlyAndClampsThem)
 {
     struct Case { int32_t transpose; MidiEvent e; uint32_t message; };
