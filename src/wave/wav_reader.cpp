@@ -3,18 +3,22 @@
 #include "core/file_io.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <new>
 #include <optional>
 
 WaveData wave_data;
 
 namespace {
 
+// How the samples of a data chunk are stored.
+enum class SampleEncoding { Unsigned8, Signed16, Signed24, Signed32, Float32 };
+
 struct WaveFormat {
-    uint16_t format_tag = 0;
+    uint16_t format_tag = 0;  // the subformat's tag for WAVE_FORMAT_EXTENSIBLE
     uint16_t channels = 0;
     uint32_t samples_per_second = 0;
     uint16_t block_align = 0;
@@ -23,6 +27,15 @@ struct WaveFormat {
 
 constexpr long RIFF_HEADER_BYTES = 12;
 constexpr uint32_t FORMAT_RECORD_BYTES = 16;
+constexpr uint32_t EXTENSIBLE_RECORD_BYTES = 40;
+constexpr uint16_t FORMAT_PCM = 1;
+constexpr uint16_t FORMAT_FLOAT = 3;
+constexpr uint16_t FORMAT_EXTENSIBLE = 0xFFFE;
+// The subformat GUID of WAVE_FORMAT_EXTENSIBLE after its leading 16-bit format tag.
+constexpr unsigned char SUBFORMAT_GUID_TAIL[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// Raw bytes converted per read call: the reader never holds the data chunk twice.
+constexpr size_t READ_BLOCK_BYTES = size_t{1} << 16;
 
 uint32_t le32(const unsigned char* p)
 {
@@ -58,8 +71,9 @@ std::optional<WaveFormat> read_format(std::FILE* f)
     auto size = find_chunk(f, "fmt ");
     if (!size || *size < FORMAT_RECORD_BYTES)
         return std::nullopt;
-    unsigned char body[FORMAT_RECORD_BYTES];
-    if (std::fread(body, 1, sizeof body, f) != sizeof body)
+    unsigned char body[EXTENSIBLE_RECORD_BYTES] = {};
+    const size_t wanted = std::min(*size, EXTENSIBLE_RECORD_BYTES);
+    if (std::fread(body, 1, wanted, f) != wanted)
         return std::nullopt;
     WaveFormat fmt;
     fmt.format_tag = le16(body);
@@ -67,7 +81,194 @@ std::optional<WaveFormat> read_format(std::FILE* f)
     fmt.samples_per_second = le32(body + 4);
     fmt.block_align = le16(body + 12);
     fmt.bits_per_sample = le16(body + 14);
+    if (fmt.format_tag == FORMAT_EXTENSIBLE) {
+        const bool known = wanted == EXTENSIBLE_RECORD_BYTES &&
+                           std::memcmp(body + 26, SUBFORMAT_GUID_TAIL, sizeof SUBFORMAT_GUID_TAIL) == 0;
+        fmt.format_tag = known ? le16(body + 24) : FORMAT_EXTENSIBLE;
+    }
     return fmt;
+}
+
+// The encoding of an integer PCM or IEEE float format; nothing for any other.
+std::optional<SampleEncoding> sample_encoding(const WaveFormat& fmt)
+{
+    if (fmt.format_tag == FORMAT_FLOAT)
+        return fmt.bits_per_sample == 32 ? std::optional(SampleEncoding::Float32) : std::nullopt;
+    if (fmt.format_tag != FORMAT_PCM)
+        return std::nullopt;
+    switch (fmt.bits_per_sample) {
+    case 8: return SampleEncoding::Unsigned8;
+    case 16: return SampleEncoding::Signed16;
+    case 24: return SampleEncoding::Signed24;
+    case 32: return SampleEncoding::Signed32;
+    default: return std::nullopt;
+    }
+}
+
+size_t bytes_per_sample(SampleEncoding encoding)
+{
+    switch (encoding) {
+    case SampleEncoding::Unsigned8: return 1;
+    case SampleEncoding::Signed16: return 2;
+    case SampleEncoding::Signed24: return 3;
+    default: return 4;
+    }
+}
+
+int16_t float_to_16_bit(const unsigned char* p)
+{
+    const uint32_t bits = le32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    const double scaled = std::trunc(static_cast<double>(value) * 32768.0);
+    if (std::isnan(scaled))
+        return 0;
+    return static_cast<int16_t>(std::clamp(scaled, -32768.0, 32767.0));
+}
+
+// One stored sample as a 16-bit value: 16 bits as they are, 24 and 32 bits divided by 256
+// and 65536 toward zero, 8 bits unsigned around 128, float scaled by 32768.
+int16_t to_16_bit(const unsigned char* p, SampleEncoding encoding)
+{
+    switch (encoding) {
+    case SampleEncoding::Unsigned8:
+        return static_cast<int16_t>((p[0] - 128) * 256);
+    case SampleEncoding::Signed16:
+        return static_cast<int16_t>(le16(p));
+    case SampleEncoding::Signed24:
+        return static_cast<int16_t>((static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8) / 256);
+    case SampleEncoding::Signed32:
+        return static_cast<int16_t>(static_cast<int32_t>(le32(p)) / 65536);
+    case SampleEncoding::Float32:
+        return float_to_16_bit(p);
+    }
+    return 0;
+}
+
+// The samples of a data chunk, read and converted block by block.
+class SampleStream {
+public:
+    SampleStream(std::FILE* file, uint64_t data_bytes, SampleEncoding encoding)
+        : file_(file), left_(data_bytes), encoding_(encoding), raw_(READ_BLOCK_BYTES)
+    {
+    }
+
+    // Fills out with the next samples; what the file no longer holds stays silent.
+    void read(std::span<int16_t> out)
+    {
+        const size_t width = bytes_per_sample(encoding_);
+        const size_t per_block = raw_.size() / width;
+        for (size_t done = 0; done < out.size();) {
+            const size_t wanted = std::min<uint64_t>({out.size() - done, per_block, left_ / width});
+            const size_t got = wanted == 0 ? 0 : std::fread(raw_.data(), width, wanted, file_);
+            if (got == 0) {
+                std::fill(out.begin() + static_cast<std::ptrdiff_t>(done), out.end(), int16_t{0});
+                return;
+            }
+            left_ -= got * width;
+            for (size_t i = 0; i < got; ++i)
+                out[done + i] = to_16_bit(&raw_[i * width], encoding_);
+            done += got;
+        }
+    }
+
+private:
+    std::FILE* file_;
+    uint64_t left_;
+    SampleEncoding encoding_;
+    std::vector<unsigned char> raw_;
+};
+
+// A few consecutive source frames at a time, so resampling makes one pass over the data
+// without holding the whole source.
+class SourceWindow {
+public:
+    SourceWindow(SampleStream& stream, int32_t channels)
+        : stream_(stream), channels_(channels),
+          capacity_(std::max<int64_t>(static_cast<int64_t>(READ_BLOCK_BYTES / 2) / channels, 2)),
+          samples_(static_cast<size_t>(capacity_ * channels))
+    {
+    }
+
+    // Makes frames k0 and k1 available (k1 is k0 or k0 + 1; k0 never decreases).
+    void hold(int64_t k0, int64_t k1)
+    {
+        const int64_t end = first_ + held_;
+        if (k1 < end)
+            return;
+        const int64_t kept = std::clamp<int64_t>(end - k0, 0, held_);
+        std::copy(at(end - kept), at(end), samples_.begin());
+        for (int64_t skip = k0 - end; skip > 0;) {  // frames no target frame falls between
+            const int64_t n = std::min(skip, capacity_);
+            stream_.read(std::span(samples_.data(), static_cast<size_t>(n * channels_)));
+            skip -= n;
+        }
+        stream_.read(std::span(samples_.data() + kept * channels_, static_cast<size_t>((capacity_ - kept) * channels_)));
+        first_ = k0;
+        held_ = capacity_;
+    }
+
+    const int16_t* frame(int64_t k) const { return &*at(k); }
+
+private:
+    std::vector<int16_t>::const_iterator at(int64_t k) const
+    {
+        return samples_.begin() + (k - first_) * channels_;
+    }
+
+    SampleStream& stream_;
+    int64_t channels_;
+    int64_t capacity_;  // frames
+    std::vector<int16_t> samples_;
+    int64_t first_ = 0;
+    int64_t held_ = 0;
+};
+
+// Linear interpolation for every target frame between the two source frames around it;
+// frames(k0, k1) gives those frames' samples.
+template <typename Frames>
+void resample_frames(int64_t channels, int64_t source_frames, int64_t target_frames, int16_t* target,
+                     Frames&& frames)
+{
+    if (source_frames <= 0 || target_frames <= 0)
+        return;
+    const double ratio = static_cast<double>(source_frames) / static_cast<double>(target_frames);
+    const int64_t last = source_frames - 1;
+    for (int64_t i = 0; i < target_frames; ++i) {
+        double pos = static_cast<double>(i) * ratio;
+        int64_t k = static_cast<int64_t>(pos);
+        double frac = pos - static_cast<double>(k);
+        int64_t k0 = std::min(k, last);
+        int64_t k1 = std::min(k + 1, last);
+        if (k0 == k1)
+            frac = 0;
+        const auto [a, b] = frames(k0, k1);
+        for (int64_t c = 0; c < channels; ++c) {
+            double value = a[c] * (1 - frac) + b[c] * frac;
+            double clamped = std::clamp(std::trunc(value), -32768.0, 32767.0);
+            target[i * channels + c] = static_cast<int16_t>(clamped);
+        }
+    }
+}
+
+// Frames after conversion to 44100 per second, truncated as the double division gives them.
+uint64_t frames_at_44100(uint64_t source_frames, uint32_t rate)
+{
+    if (rate == WAVE_SAMPLE_RATE)
+        return source_frames;
+    return static_cast<uint64_t>(static_cast<double>(source_frames) * double{WAVE_SAMPLE_RATE} / rate);
+}
+
+// A layout the reader can convert: a known encoding, a recording's sample rate, and frames
+// large enough for their samples.
+std::optional<SampleEncoding> usable_encoding(const WaveFormat& fmt)
+{
+    const std::optional<SampleEncoding> encoding = sample_encoding(fmt);
+    if (!encoding || fmt.channels == 0 || fmt.samples_per_second < WAVE_MIN_SAMPLE_RATE ||
+        fmt.samples_per_second > WAVE_MAX_SAMPLE_RATE ||
+        fmt.block_align < fmt.channels * bytes_per_sample(*encoding))
+        return std::nullopt;
+    return encoding;
 }
 
 long bytes_left(std::FILE* f)
@@ -80,52 +281,27 @@ long bytes_left(std::FILE* f)
     return std::max(0L, end - here);
 }
 
-// Converts raw PCM bytes to 16-bit samples: 16 bits as they are, 24 bits divided by 256
-// toward zero, anything else as unsigned 8-bit data.
-void convert_to_16_bit(std::span<const unsigned char> raw, int bits, std::span<int16_t> out)
-{
-    if (bits == 16) {
-        size_t n = std::min(out.size(), raw.size() / 2);
-        for (size_t i = 0; i < n; ++i)
-            out[i] = static_cast<int16_t>(le16(&raw[2 * i]));
-    } else if (bits == 24) {
-        size_t n = std::min(out.size(), raw.size() / 3);
-        for (size_t i = 0; i < n; ++i) {
-            const unsigned char* p = &raw[3 * i];
-            int32_t v = static_cast<int32_t>(uint32_t{p[0]} << 8 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 24) >> 8;
-            out[i] = static_cast<int16_t>(v / 256);
-        }
-    } else {
-        size_t n = std::min(out.size(), raw.size());
-        for (size_t i = 0; i < n; ++i)
-            out[i] = static_cast<int16_t>((raw[i] - 128) * 256);
-    }
-}
-
-// Frames after conversion to 44100 per second, truncated as the double division gives them.
-uint64_t frames_at_44100(uint32_t source_frames, uint32_t rate)
-{
-    if (rate == WAVE_SAMPLE_RATE)
-        return source_frames;
-    return static_cast<uint64_t>(source_frames * double{WAVE_SAMPLE_RATE} / rate);
-}
-
-// Reads the data chunk the file is positioned at and converts it to channels x frames
-// 16-bit samples. A truncated data chunk keeps what is there; the rest stays silent.
-std::vector<int16_t> read_samples(std::FILE* f, uint32_t data_size, const WaveFormat& fmt, uint32_t frames)
-{
-    const size_t raw_size = std::min<uint64_t>(data_size, static_cast<uint64_t>(bytes_left(f)));
-    std::vector<unsigned char> raw(raw_size);
-    raw.resize(std::fread(raw.data(), 1, raw.size(), f));
-    std::vector<int16_t> samples(uint64_t{fmt.channels} * frames, 0);
-    convert_to_16_bit(raw, fmt.bits_per_sample, samples);
-    return samples;
-}
-
 int32_t fail_after_open(const char* path)
 {
     std::snprintf(wave_data.wave_name, sizeof wave_data.wave_name, "%s", path);
     return -1;
+}
+
+// Converts the data chunk into samples (channels x target frames), resampling on the way
+// when the frame counts differ.
+void convert_samples(SampleStream& stream, int32_t channels, uint64_t source_frames, uint64_t target_frames,
+                     std::span<int16_t> samples)
+{
+    if (source_frames == target_frames) {
+        stream.read(samples);
+        return;
+    }
+    SourceWindow window(stream, channels);
+    resample_frames(channels, static_cast<int64_t>(source_frames), static_cast<int64_t>(target_frames),
+                    samples.data(), [&window](int64_t k0, int64_t k1) {
+                        window.hold(k0, k1);
+                        return std::pair(window.frame(k0), window.frame(k1));
+                    });
 }
 
 } // namespace
@@ -137,57 +313,46 @@ int32_t read_wave(const char* path)
         return -1;
     std::FILE* f = file.get();
 
-    auto fmt = read_format(f);
-    if (!fmt || fmt->format_tag != 1 || fmt->channels == 0 || fmt->block_align == 0 ||
-        fmt->samples_per_second == 0)
+    const std::optional<WaveFormat> fmt = read_format(f);
+    const std::optional<SampleEncoding> encoding = fmt ? usable_encoding(*fmt) : std::nullopt;
+    if (!encoding)
         return fail_after_open(path);
-    auto data_size = find_chunk(f, "data");
+    const std::optional<uint32_t> data_size = find_chunk(f, "data");
     if (!data_size)
         return fail_after_open(path);
-    const uint32_t source_frames = *data_size / fmt->block_align;
+    // A data chunk that claims more than the file holds is read as what the file holds.
+    const uint64_t data_bytes = std::min<uint64_t>(*data_size, static_cast<uint64_t>(bytes_left(f)));
+    const uint64_t source_frames = data_bytes / fmt->block_align;
     const uint64_t target_frames = frames_at_44100(source_frames, fmt->samples_per_second);
-    if (uint64_t{fmt->channels} * std::max<uint64_t>(source_frames, target_frames) * 2 > WAVE_MAX_SAMPLE_BYTES)
+    const uint64_t sample_count = uint64_t{fmt->channels} * target_frames;
+    if (sample_count * sizeof(int16_t) > WAVE_MAX_SAMPLE_BYTES)
         return fail_after_open(path);
 
-    std::vector<int16_t> converted = read_samples(f, *data_size, *fmt, source_frames);
-    file.reset();
-
+    // The previous wave goes first, so only one full-size buffer is ever held.
     std::snprintf(wave_data.wave_name, sizeof wave_data.wave_name, "%s", path);
+    wave_data.frame_count = 0;
+    wave_data.samples = std::vector<int16_t>();
+    try {
+        wave_data.samples.assign(sample_count, 0);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    SampleStream stream(f, data_bytes, *encoding);
+    convert_samples(stream, fmt->channels, source_frames, target_frames, wave_data.samples);
+
     wave_data.channels = fmt->channels;
     wave_data.sample_rate = WAVE_SAMPLE_RATE;
     wave_data.bits_per_sample = fmt->bits_per_sample;
     wave_data.frame_count = static_cast<int32_t>(target_frames);
-    if (target_frames == source_frames) {
-        wave_data.samples = std::move(converted);
-    } else {
-        wave_data.samples.assign(fmt->channels * target_frames, 0);
-        resample_linear(fmt->channels, static_cast<int32_t>(source_frames), converted.data(),
-                        static_cast<int32_t>(target_frames), wave_data.samples.data());
-    }
     return wave_data.frame_count;
 }
 
 void resample_linear(int32_t channels, int32_t source_frames, const int16_t* source,
                      int32_t target_frames, int16_t* target)
 {
-    if (source_frames <= 0 || target_frames <= 0)
-        return;
-    const double ratio = static_cast<double>(source_frames) / target_frames;
-    const int64_t last = source_frames - 1;
-    for (int64_t i = 0; i < target_frames; ++i) {
-        double pos = static_cast<double>(i) * ratio;
-        int64_t k = static_cast<int64_t>(pos);
-        double frac = pos - static_cast<double>(k);
-        int64_t k0 = std::min(k, last);
-        int64_t k1 = std::min(k + 1, last);
-        if (k0 == k1)
-            frac = 0;
-        for (int64_t c = 0; c < channels; ++c) {
-            double value = source[k0 * channels + c] * (1 - frac) + source[k1 * channels + c] * frac;
-            double clamped = std::clamp(std::trunc(value), -32768.0, 32767.0);
-            target[i * channels + c] = static_cast<int16_t>(clamped);
-        }
-    }
+    resample_frames(channels, source_frames, target_frames, target, [source, channels](int64_t k0, int64_t k1) {
+        return std::pair(source + k0 * channels, source + k1 * channels);
+    });
 }
 
 void mix_to_mono()

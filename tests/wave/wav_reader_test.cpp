@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "signal/wav_synth.h"
@@ -45,6 +47,14 @@ std::vector<uint8_t> pcm_file(int bits, int channels, uint32_t rate, std::vector
     return bytes;
 }
 
+// bytes with the 16-bit field at offset replaced (20 format tag, 32 block alignment, 34 bits).
+std::vector<uint8_t> patched(std::vector<uint8_t> bytes, size_t offset, uint16_t value)
+{
+    bytes[offset] = static_cast<uint8_t>(value);
+    bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+    return bytes;
+}
+
 TEST_F(WavReader, Mono16BitAt44100LoadsByteForByte)
 {
     auto samples = synth::sine(440, 8000, 1000);
@@ -78,6 +88,27 @@ TEST_F(WavReader, StereoAtHalfRateDoublesTheFramesAndRepeatsTheLastOne)
     EXPECT_EQ(s[2 * 1999 + 1], -6993);
 }
 
+TEST_F(WavReader, ResamplingWhileReadingMatchesResamplingTheWholeSource)
+{
+    std::mt19937 random(3);
+    const struct {
+        int32_t channels, rate, frames;
+    } cases[] = {{1, 22050, 70001}, {2, 48000, 90000}, {3, 96000, 50000}, {2, 768000, 200000}, {1, 1000, 3000}};
+    for (const auto& c : cases) {
+        std::vector<int16_t> source(static_cast<size_t>(c.channels * c.frames));
+        for (int16_t& v : source)
+            v = static_cast<int16_t>(random());
+        synth::WavLayout layout;
+        layout.channels = c.channels;
+        layout.rate = c.rate;
+        const int32_t target_frames = static_cast<int32_t>(c.frames * 44100.0 / c.rate);
+        std::vector<int16_t> expected(static_cast<size_t>(c.channels * target_frames));
+        resample_linear(c.channels, c.frames, source.data(), target_frames, expected.data());
+        ASSERT_EQ(read_wave(write("resampled.wav", layout, source).c_str()), target_frames) << c.rate;
+        EXPECT_TRUE(wave_data.samples == expected) << c.rate;
+    }
+}
+
 TEST_F(WavReader, EightBitDataIsUnsignedAndScaled)
 {
     ASSERT_EQ(read_wave(write_bytes("44100-1-8.wav", pcm_file(8, 1, 44100, {128, 0, 255, 129})).c_str()), 4);
@@ -92,6 +123,61 @@ TEST_F(WavReader, TwentyFourBitDataIsDividedBy256TowardZero)
     ASSERT_EQ(read_wave(write_bytes("44100-1-24.wav", pcm_file(24, 1, 44100, data)).c_str()), 5);
     EXPECT_EQ(loaded(5), (std::vector<int16_t>{0, -1, 32767, -32768, 1}));
     EXPECT_EQ(wave_data.bits_per_sample, 24);
+}
+
+TEST_F(WavReader, EveryAcceptedEncodingGivesTheSameSamples)
+{
+    std::vector<int16_t> samples = synth::sine(440, 32767, 300);
+    samples[0] = -32768;
+    samples[1] = 1;
+    samples[2] = -1;
+    struct Encoding {
+        const char* name;
+        int32_t bits;
+        uint16_t tag;
+        bool extensible;
+    } encodings[] = {{"pcm16", 16, 1, false}, {"pcm24", 24, 1, false}, {"pcm32", 32, 1, false},
+                     {"float32", 32, 3, false}, {"ext-pcm16", 16, 1, true}, {"ext-pcm24", 24, 1, true},
+                     {"ext-pcm32", 32, 1, true}, {"ext-float32", 32, 3, true}};
+    for (const Encoding& e : encodings) {
+        synth::WavLayout layout;
+        layout.bits = e.bits;
+        layout.format_tag = e.tag;
+        layout.extensible = e.extensible;
+        ASSERT_EQ(read_wave(write(std::string(e.name) + ".wav", layout, samples).c_str()), 300) << e.name;
+        EXPECT_EQ(loaded(300), samples) << e.name;
+        EXPECT_EQ(wave_data.bits_per_sample, e.bits) << e.name;
+    }
+}
+
+TEST_F(WavReader, ThirtyTwoBitSamplesKeepTheirUpperSixteenBitsTowardZero)
+{
+    const int32_t integers[] = {-1, -65535, -65536, -65537, 65535, 65536, INT32_MAX, INT32_MIN};
+    std::vector<uint8_t> data;
+    for (int32_t v : integers) {
+        for (int i = 0; i < 4; ++i)
+            data.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+    }
+    ASSERT_EQ(read_wave(write_bytes("pcm32.wav", pcm_file(32, 1, 44100, data)).c_str()), 8);
+    EXPECT_EQ(loaded(8), (std::vector<int16_t>{0, 0, -1, -1, 0, 1, 32767, -32768}));
+    EXPECT_EQ(wave_data.bits_per_sample, 32);
+
+    const float floats[] = {0.5f, -1.0f, 1.0f, 2.0f, -0.99999f, -1e-9f, NAN, -INFINITY, 3.0517578e-5f};
+    data.clear();
+    for (float f : floats) {
+        uint32_t raw;
+        std::memcpy(&raw, &f, 4);
+        for (int i = 0; i < 4; ++i)
+            data.push_back(static_cast<uint8_t>(raw >> (8 * i)));
+    }
+    ASSERT_EQ(read_wave(write_bytes("float32.wav", patched(pcm_file(32, 1, 44100, data), 20, 3)).c_str()), 9);
+    EXPECT_EQ(loaded(9), (std::vector<int16_t>{16384, -32768, 32767, 32767, -32767, 0, 0, -32768, 1}));
+}
+
+TEST_F(WavReader, RatesFromOneThousandTo768000AreAccepted)
+{
+    EXPECT_EQ(read_wave(write_bytes("1000.wav", pcm_file(16, 1, 1000, std::vector<uint8_t>(20, 0))).c_str()), 441);
+    EXPECT_EQ(read_wave(write_bytes("768000.wav", pcm_file(16, 1, 768000, std::vector<uint8_t>(3200, 0))).c_str()), 91);
 }
 
 TEST_F(WavReader, ListChunksAndLargerFormatChunksAreSkipped)
@@ -115,13 +201,28 @@ TEST_F(WavReader, OddSizedChunkIsFollowedByItsPadByte)
     EXPECT_EQ(loaded(2), (std::vector<int16_t>{1, 2}));
 }
 
-TEST_F(WavReader, TruncatedDataKeepsWhatIsThereAndPadsWithSilence)
+TEST_F(WavReader, DataChunkClaimingMoreThanTheFileIsReadAsWhatTheFileHolds)
 {
-    std::vector<uint8_t> bytes = pcm_file(8, 1, 44100, {200, 200, 200, 200});
+    std::vector<uint8_t> bytes = pcm_file(8, 1, 44100, {200, 200, 200, 200, 200});
     uint32_t claimed = 10;
-    std::memcpy(&bytes[bytes.size() - 8], &claimed, 4);
-    ASSERT_EQ(read_wave(write_bytes("short.wav", bytes).c_str()), 10);
-    EXPECT_EQ(loaded(10), (std::vector<int16_t>{18432, 18432, 18432, 18432, 0, 0, 0, 0, 0, 0}));
+    std::memcpy(&bytes[bytes.size() - 9], &claimed, 4);
+    ASSERT_EQ(read_wave(write_bytes("short.wav", bytes).c_str()), 5);
+    EXPECT_EQ(loaded(5), (std::vector<int16_t>(5, 18432)));
+
+    // Headers that once cost hundreds of megabytes: the frame count follows the bytes present.
+    struct Claim {
+        int channels;
+        uint32_t rate;
+        uint32_t claimed;
+        size_t present;
+        int32_t frames;
+    } claims[] = {{1, 44099, 0x3FFFFFFF, 0, 0}, {37, 96000, 437000000, 79, 0}, {2, 44100, 0xFFFFFFFF, 4, 1}};
+    for (const Claim& c : claims) {
+        bytes = pcm_file(16, c.channels, c.rate, std::vector<uint8_t>(c.present, 1));
+        std::memcpy(&bytes[bytes.size() - c.present - 4], &c.claimed, 4);
+        EXPECT_EQ(read_wave(write_bytes("claim.wav", bytes).c_str()), c.frames) << c.claimed;
+        EXPECT_EQ(wave_data.samples.size(), static_cast<size_t>(c.frames * c.channels));
+    }
 }
 
 TEST_F(WavReader, RejectedFilesChangeOnlyTheName)
@@ -130,7 +231,7 @@ TEST_F(WavReader, RejectedFilesChangeOnlyTheName)
     ASSERT_EQ(read_wave(write("good.wav", {}, samples).c_str()), 100);
 
     synth::WavLayout float_layout;
-    float_layout.format_tag = 3;
+    float_layout.format_tag = 3;  // float with 16 bits
     const std::vector<uint8_t> header_and_fmt = pcm_file(16, 1, 44100, {});
     const std::vector<uint8_t> no_data(header_and_fmt.begin(), header_and_fmt.end() - 8);
     std::vector<uint8_t> zero_align = pcm_file(16, 1, 44100, {0, 0});
@@ -138,18 +239,35 @@ TEST_F(WavReader, RejectedFilesChangeOnlyTheName)
     std::vector<uint8_t> zero_rate = pcm_file(16, 1, 0, {0, 0});
     std::vector<uint8_t> zero_channels = pcm_file(16, 1, 44100, {0, 0});
     zero_channels[22] = 0;
-    std::vector<uint8_t> huge = pcm_file(16, 1, 44100, {0, 0});
-    std::memset(&huge[huge.size() - 6], 0xFF, 4);
     std::vector<uint8_t> slow_rate = pcm_file(16, 1, 1, std::vector<uint8_t>(200000, 0));
+    // Block alignment below the 6 bytes of one frame.
+    std::vector<uint8_t> narrow_frames = patched(pcm_file(24, 2, 44100, std::vector<uint8_t>(12, 0)), 32, 5);
+    synth::WavLayout float_layout32;
+    float_layout32.format_tag = 3;
+    float_layout32.bits = 32;
+    const std::vector<uint8_t> float64 = patched(patched(synth::wav_bytes(float_layout32, samples), 34, 64), 32, 8);
+    synth::WavLayout unknown_subformat;
+    unknown_subformat.extensible = true;
+    std::vector<uint8_t> unknown_subformat_bytes = synth::wav_bytes(unknown_subformat, samples);
+    unknown_subformat_bytes[44 + 6] ^= 1;  // a GUID that is not the audio subformat family
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"float.wav", synth::wav_bytes(float_layout, samples)},
+        {"float-16.wav", synth::wav_bytes(float_layout, samples)},
+        {"adpcm.wav", patched(pcm_file(16, 1, 44100, {0, 0}), 20, 2)},
         {"no-fmt.wav", {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}},
         {"no-data.wav", no_data},
         {"zero-align.wav", zero_align},
         {"zero-rate.wav", zero_rate},
         {"zero-channels.wav", zero_channels},
-        {"huge.wav", huge},
         {"slow-rate.wav", slow_rate},
+        {"rate-999.wav", pcm_file(16, 1, 999, {0, 0})},
+        {"rate-768001.wav", pcm_file(16, 1, 768001, {0, 0})},
+        {"bits-0.wav", patched(pcm_file(0, 1, 44100, {0, 0}), 32, 1)},
+        {"bits-7.wav", patched(pcm_file(7, 1, 44100, {0, 0}), 32, 1)},
+        {"bits-12.wav", patched(pcm_file(12, 1, 44100, {0, 0}), 32, 2)},
+        {"bits-64.wav", pcm_file(64, 1, 44100, std::vector<uint8_t>(16, 0))},
+        {"float-64.wav", float64},
+        {"unknown-subformat.wav", unknown_subformat_bytes},
+        {"narrow-frames.wav", narrow_frames},
         {"empty.wav", {}},
     };
     for (const auto& [name, bytes] : cases) {
@@ -158,6 +276,16 @@ TEST_F(WavReader, RejectedFilesChangeOnlyTheName)
         EXPECT_EQ(loaded(100), samples) << name;
         EXPECT_STREQ(wave_data.wave_name, dir.file(name).c_str());
     }
+
+    // More than WAVE_MAX_SAMPLE_BYTES at 44100 per second: 25 MB of 8-bit data at 1000 Hz,
+    // a hole in a sparse file.
+    std::vector<uint8_t> huge = pcm_file(8, 1, 1000, {});
+    const uint32_t huge_size = 25000000;
+    std::memcpy(&huge[huge.size() - 4], &huge_size, 4);
+    const std::string huge_path = write_bytes("huge.wav", huge);
+    std::filesystem::resize_file(huge_path, huge.size() + huge_size);
+    EXPECT_EQ(read_wave(huge_path.c_str()), -1);
+    EXPECT_EQ(loaded(100), samples);
 }
 
 TEST_F(WavReader, MissingFileChangesNothing)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <fstream>
 
 namespace synth {
@@ -37,9 +39,16 @@ void put_list_chunk(std::vector<uint8_t>& b)
         b.push_back(static_cast<uint8_t>(info[i]));
 }
 
-void put_sample(std::vector<uint8_t>& b, int16_t s, int32_t bits)
+void put_sample(std::vector<uint8_t>& b, int16_t s, int32_t bits, bool floating)
 {
-    if (bits == 8) {
+    if (floating) {
+        const float value = static_cast<float>(s) / 32768.0f;
+        uint32_t raw;
+        std::memcpy(&raw, &value, sizeof raw);
+        put32(b, raw);
+    } else if (bits == 32) {
+        put32(b, static_cast<uint32_t>(s) << 16);
+    } else if (bits == 8) {
         b.push_back(static_cast<uint8_t>((s >> 8) + 128));
     } else if (bits == 24) {
         int32_t v = s * 256;
@@ -140,20 +149,29 @@ std::vector<uint8_t> wav_bytes(const WavLayout& layout, std::span<const int16_t>
     if (layout.list_before_fmt)
         put_list_chunk(b);
     put_tag(b, "fmt ");
-    put32(b, 16 + layout.extra_fmt_bytes);
-    put16(b, layout.format_tag);
+    const uint32_t extension_bytes = layout.extensible ? 24 : 0;
+    put32(b, 16 + extension_bytes + layout.extra_fmt_bytes);
+    put16(b, layout.extensible ? 0xFFFE : layout.format_tag);
     put16(b, static_cast<uint32_t>(layout.channels));
     put32(b, static_cast<uint32_t>(layout.rate));
     put32(b, static_cast<uint32_t>(layout.rate) * block_align);
     put16(b, block_align);
     put16(b, static_cast<uint32_t>(layout.bits));
+    if (layout.extensible) {
+        static const uint8_t guid_tail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+        put16(b, 22);                                      // extension size
+        put16(b, static_cast<uint32_t>(layout.bits));      // valid bits
+        put32(b, layout.channels == 2 ? 3 : 4);            // speaker mask: stereo or centre
+        put16(b, layout.format_tag);                       // subformat GUID
+        b.insert(b.end(), std::begin(guid_tail), std::end(guid_tail));
+    }
     b.insert(b.end(), layout.extra_fmt_bytes, 0);
     if (layout.list_before_data)
         put_list_chunk(b);
     put_tag(b, "data");
     put32(b, static_cast<uint32_t>(samples.size()) * bytes_per_sample);
     for (int16_t s : samples)
-        put_sample(b, s, layout.bits);
+        put_sample(b, s, layout.bits, layout.format_tag == 3);
     const uint32_t riff_size = static_cast<uint32_t>(b.size() - 8);
     for (int i = 0; i < 4; ++i)
         b[4 + static_cast<size_t>(i)] = static_cast<uint8_t>(riff_size >> (8 * i));

@@ -37,8 +37,9 @@ std::vector<int16_t> interleave(std::span<const int16_t> left, std::span<const i
 struct WavLayout {
     int32_t channels = 1;
     int32_t rate = RATE;
-    int32_t bits = 16;             // 8, 16 or 24; 16-bit samples are scaled to the depth
-    uint16_t format_tag = 1;       // 1 = PCM
+    int32_t bits = 16;             // 8, 16, 24 or 32; 16-bit samples are scaled to the depth
+    uint16_t format_tag = 1;       // 1 = integer PCM, 3 = IEEE float (32 bits, sample / 32768)
+    bool extensible = false;       // WAVE_FORMAT_EXTENSIBLE with format_tag as its subformat
     bool list_before_fmt = false;  // a LIST chunk before "fmt "
     bool list_before_data = false; // a LIST chunk between "fmt " and "data"
     uint32_t extra_fmt_bytes = 0;  // format chunk larger than 16 bytes
