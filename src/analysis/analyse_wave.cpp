@@ -112,24 +112,29 @@ int32_t analyse_wave()
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft")) {
         const std::string wave_path(conversion_status.current_path, strnlen(conversion_status.current_path, PATH_CAPACITY));
-        refuse("Cannot name the analysis file for \"" + wave_path + "\": the file name needs an extension such as .wav.");
+        refuse("Cannot name the analysis file for \"" + wave_path + "\": the file name needs an extension other than .fft, such as .wav.");
         return 0;
     }
-    FileHandle file = open_file(path, "w");
+    ReplacingFile file(path);
     if (!file) {
         refuse(std::string("Cannot create the analysis file \"") + path + "\".");
         return 0;
     }
     int32_t written = 0;
+    bool complete = true;
     try {
         written = run_analysis(file.get());
     } catch (const std::bad_alloc&) {
         refuse("Not enough memory for the frequency analysis.");
+        complete = false;
     }
     free_analysis_tables();
-    const bool write_failed = std::ferror(file.get()) != 0;
-    if (std::fclose(file.release()) != 0 || write_failed)
+    // Only a complete file replaces the analysis left by an earlier run.
+    if (complete && !file.commit()) {
         refuse(std::string("The analysis file \"") + path + "\" could not be written completely.");
-    analysis_record_count = written;
-    return written;
+        complete = false;
+    }
+    analysis_record_count = complete ? written : 0;
+    max_level = complete ? max_level : 0;
+    return analysis_record_count;
 }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <optional>
 
+#include "core/file_io.h"
+
 namespace {
 
 std::string_view trim(std::string_view s)
@@ -87,25 +89,14 @@ IniFile ini_load(const std::string& path)
 
 bool ini_store(const IniFile& ini, const std::string& path)
 {
-    const std::string temp = path + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        for (const std::string& line : ini.lines)
-            out << line << '\n';
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    ReplacingFile file(path.c_str());
+    if (!file)
         return false;
+    for (const std::string& line : ini.lines) {
+        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size() || std::fputc('\n', file.get()) == EOF)
+            return false;
     }
-    return true;
+    return file.commit();
 }
 
 std::string ini_get(const IniFile& ini, std::string_view section, std::string_view key,

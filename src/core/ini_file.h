@@ -14,8 +14,8 @@ struct IniFile {
 // Reads the file; a missing or unreadable file gives an empty document.
 IniFile ini_load(const std::string& path);
 
-// Writes the document through a temporary file and a rename, so a failed write leaves the
-// previous file intact. Returns false on failure.
+// Writes the document as a ReplacingFile, so a failed write leaves the previous file
+// intact. Returns false on failure.
 bool ini_store(const IniFile& ini, const std::string& path);
 
 // The value of key in section, or default_text when the section or key is missing.

@@ -1,9 +1,10 @@
 #include "midi/smf_writer.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 
@@ -111,13 +112,21 @@ void put_u32(Bytes& out, uint32_t value)
 
 } // namespace
 
+const char* smf_settings_problem()
+{
+    const int32_t time_unit = conversion_settings.TIME_UNIT;
+    if (time_unit < SMF_MIN_TIME_UNIT || time_unit > SMF_MAX_TIME_UNIT)
+        return "TIME_UNIT (time resolution per second) must be from 23 to 384000000 for a Standard MIDI File.";
+    return nullptr;
+}
+
 int32_t write_smf(const char* path)
 {
     MidiEventList& list = midi_event_list;
     const int32_t time_unit = conversion_settings.TIME_UNIT;
-    if (list.event_count <= 0 || time_unit < SMF_MIN_TIME_UNIT || time_unit > SMF_MAX_TIME_UNIT)
+    if (list.event_count <= 0 || smf_settings_problem())
         return -1;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    ReplacingFile file(path);
     if (!file)
         return -1;
 
@@ -142,9 +151,7 @@ int32_t write_smf(const char* path)
                            static_cast<uint8_t>(tempo >> 8), static_cast<uint8_t>(tempo)});
     out.insert(out.end(), variable.begin(), variable.end());
     out.insert(out.end(), std::begin(END_OF_TRACK), std::end(END_OF_TRACK));
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    file.close();
-    if (!file)
+    if (std::fwrite(out.data(), 1, out.size(), file.get()) != out.size() || !file.commit())
         return -1;  // a full disk must not pass for a written file
 
     list.last_event_time = static_cast<uint32_t>(running_time);

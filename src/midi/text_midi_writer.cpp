@@ -1,9 +1,9 @@
 #include "midi/text_midi_writer.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/note_names.h"
@@ -67,7 +67,7 @@ int32_t write_text_midi(const char* path)
     MidiEventList& list = midi_event_list;
     if (list.event_count <= 0)
         return 0;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    ReplacingFile file(path);
     if (!file)
         return 0;
 
@@ -88,9 +88,7 @@ int32_t write_text_midi(const char* path)
         }
         append_event_line(out, e);
     }
-    file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    file.close();
-    if (!file)
+    if (std::fwrite(out.data(), 1, out.size(), file.get()) != out.size() || !file.commit())
         return 0;  // a full disk must not pass for a written file
 
     list.last_event_time = static_cast<uint32_t>(running_time);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 // Writes the whole list to path ("\n" line ends). Returns event_count, or 0 when the list
-// is empty or the file cannot be created (then nothing changes). Sets last_event_time to
-// the sum of the written intervals, duration_ms from it, and source_name to path.
+// is empty or the file cannot be written completely (then nothing changes: a previous file
+// at path stays as it was). Sets last_event_time to the sum of the written intervals,
+// duration_ms from it, and source_name to path.
 int32_t write_text_midi(const char* path);

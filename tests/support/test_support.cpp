@@ -8,7 +8,10 @@
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "analysis/analysis_results.h"
 #include "analysis/note_segments.h"
@@ -94,6 +97,31 @@ CommandResult run_command(const std::string& command)
     int status = pclose(pipe);
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+int run_with_file_size_limit(size_t max_bytes, const std::function<int()>& body)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(max_bytes), static_cast<rlim_t>(max_bytes)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(body());
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::map<std::string, std::vector<uint8_t>> directory_snapshot(const std::filesystem::path& directory)
+{
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        files[entry.path().filename().string()] =
+            entry.is_regular_file() ? read_bytes(entry.path().string()) : std::vector<uint8_t>{};
+    return files;
 }
 
 } // namespace test

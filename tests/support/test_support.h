@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,5 +39,14 @@ struct CommandResult {
 
 // Runs a shell command and collects what it prints.
 CommandResult run_command(const std::string& command);
+
+// Runs body in a child process that may write files of at most max_bytes (a full disk:
+// longer writes fail with EFBIG instead of ending the process) and returns its result, or
+// -1 when the child did not end normally.
+int run_with_file_size_limit(size_t max_bytes, const std::function<int()>& body);
+
+// Every entry of a directory (not recursive) with the bytes of the regular files: a snapshot
+// that shows whether a run changed, added or left behind any file.
+std::map<std::string, std::vector<uint8_t>> directory_snapshot(const std::filesystem::path& directory);
 
 } // namespace test
