@@ -54,7 +54,9 @@ uint32_t ticks_to_duration_ms(uint32_t ticks)
 {
     if (conversion_settings.TIME_UNIT <= 0)
         return 0;
-    return ticks * 1000u / static_cast<uint32_t>(conversion_settings.TIME_UNIT);
+    // 64 bits: at 1536 ticks per second a 32-bit product would wrap after 46 minutes.
+    const uint64_t ms = uint64_t{ticks} * 1000u / static_cast<uint64_t>(conversion_settings.TIME_UNIT);
+    return static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
 }
 
 void reset_event_list()

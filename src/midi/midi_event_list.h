@@ -31,7 +31,7 @@ struct MidiEventList {
     std::vector<MidiEvent> events;
     int32_t event_count = 0;          // 0 means there is no MIDI data
     uint32_t last_event_time = 0;     // ticks at the end of the data, as last computed
-    uint32_t duration_ms = 0;         // last_event_time * 1000 / TIME_UNIT, unsigned
+    uint32_t duration_ms = 0;         // last_event_time * 1000 / TIME_UNIT (ticks_to_duration_ms)
     int32_t channels_used = 1;        // one more than the highest channel in use
     int32_t max_polyphony = 16;       // largest number of notes sounding at once
     int32_t peak_code_rate = 13000;   // bits per second, for the status line
@@ -63,8 +63,8 @@ int32_t compact_event_list();
 // Releases the array and sets event_count to 0.
 void clear_event_list();
 
-// duration_ms for a time in ticks at the current TIME_UNIT, in unsigned 32-bit arithmetic
-// (the product wraps as the stored files expect); 0 when TIME_UNIT is not positive.
+// duration_ms for a time in ticks at the current TIME_UNIT (milliseconds, truncated; the
+// largest 32-bit value when they do not fit); 0 when TIME_UNIT is not positive.
 uint32_t ticks_to_duration_ms(uint32_t ticks);
 
 // Puts the whole record back to its start values (tests use it).
