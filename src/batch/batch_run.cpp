@@ -19,9 +19,14 @@ namespace {
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = -1;
 
-// Engine messages (buffer overflows) go to standard error as one line.
+// Set when the engine reported a problem (an analysis file it could not write, a buffer
+// overflow): a run that then produces nothing has failed.
+bool engine_reported_problem = false;
+
+// Engine messages go to standard error as one line.
 void print_message(const char* caption, const char* text)
 {
+    engine_reported_problem = true;
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
@@ -105,7 +110,11 @@ int batch_main(int argc, const char* const* argv)
     load_settings();
     const int32_t format =
         apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
-    if (const char* refused = refused_conversion_setting()) {
+    // Refused before anything is written, also what only the SMF writer could not hold.
+    const char* refused = refused_conversion_setting();
+    if (!refused && format > OUTPUT_TEXT_ONLY)
+        refused = smf_settings_problem();
+    if (refused) {
         std::printf("Conversion refused: %s\n", refused);
         return EXIT_FAILED;
     }
@@ -114,6 +123,8 @@ int batch_main(int argc, const char* const* argv)
     std::fflush(stdout);
     const int32_t events = run_conversion();
     std::printf("\nMIDI Event Data:%d are created.\n", events);
+    if (events <= 0 && engine_reported_problem)
+        return EXIT_FAILED;
     if (events <= 0 || output_extension_dot(conversion_status.current_path) < 0)
         return EXIT_OK;
 
