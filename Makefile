@@ -5,7 +5,7 @@ DEBUG_DIR   := build/debug
 RELEASE_DIR := build/release
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all setup build debug release test demo readme-image bench format clean
+.PHONY: all setup build debug release test fuzz demo readme-image bench format clean
 
 all: release
 
@@ -26,9 +26,15 @@ release: setup $(RELEASE_DIR)/build.ninja
 
 build: release
 
-# The tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The tests run under AddressSanitizer and UndefinedBehaviorSanitizer; then every fuzz
+# target runs briefly from its seeds (clang build in build/fuzz).
 test: debug
 	ctest --test-dir $(DEBUG_DIR) --output-on-failure
+	@bash scripts/fuzz.sh smoke
+
+# Long fuzzing: FUZZ_SECONDS per target (default 600), all targets or FUZZ_TARGETS.
+fuzz: setup
+	@bash scripts/fuzz.sh run $(or $(FUZZ_SECONDS),600) $(FUZZ_TARGETS)
 
 demo: release
 	@bash scripts/demo.sh $(RELEASE_DIR)

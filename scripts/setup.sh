@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
+  clang libclang-rt-14-dev
   # independent MIDI tools used by the tests: a reader and a renderer
   python3 python3-mido fluidsynth
   # the GUI program: Qt 6 Widgets, its offscreen and X11 platforms, Qt's Japanese texts and

@@ -1,0 +1,26 @@
+// A re-conversion from any analysis file: counting its records, note extraction, event
+// building, the rate limit and the polyphony count, as the driver runs them.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "conversion/conversion_driver.h"
+#include "core/settings.h"
+#include "core/status.h"
+#include "fuzz_support.h"
+#include "midi/midi_event_list.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzz::reset_engine();
+    fuzz::write_input("input.fft", data, size);
+    const std::string wave_path = fuzz::scratch_path("input.wav");
+    fuzz::require(set_current_path(wave_path.c_str()), "the scratch path fits");
+    conversion_status.reconvert = 1;
+    // Odd sizes also run the scale snapping of note extraction.
+    conversion_settings.SCALE_FILTER = static_cast<int32_t>(size & 1);
+    const int32_t events = run_conversion();
+    fuzz::require(events >= 0 && events <= static_cast<int32_t>(midi_event_list.events.size()),
+                  "the event count fits the list");
+    return 0;
+}
