@@ -1,20 +1,11 @@
 #include "fuzz_support.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-#include "analysis/analysis_results.h"
-#include "analysis/note_segments.h"
-#include "analysis/sinusoid_tables.h"
 #include "core/messages.h"
-#include "core/settings.h"
-#include "core/status.h"
-#include "midi/midi_event_list.h"
-#include "midi/note_filter.h"
-#include "midi/text_midi_reader.h"
-#include "wave/wav_reader.h"
+#include "support/engine_state.h"
 
 namespace fuzz {
 
@@ -67,17 +58,7 @@ std::string write_input(const char* name, const uint8_t* data, size_t size)
 
 void reset_engine()
 {
-    reset_settings();
-    reset_conversion_status();
-    reset_wave_data();
-    reset_event_list();
-    clear_note_segment_lists();
-    free_analysis_tables();
-    reset_filter_settings();
-    reset_text_midi_reader_memory();
-    std::fill(std::begin(note_window_length), std::end(note_window_length), 0);
-    analysis_record_count = 0;
-    max_level = 0;
+    test::reset_engine_state();
     message_hook = ignore_message;
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/engine_state.h"
+
 namespace test {
 
 // A fresh directory under the system temporary directory, removed with its contents.
@@ -23,9 +25,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-// Puts every program-wide record of the engine back to its start values.
-void reset_engine_state();
 
 std::vector<uint8_t> read_bytes(const std::string& path);
 std::string read_text(const std::string& path);
