@@ -52,7 +52,7 @@ TEST(ReplacingFile, AWriteThatNeverCommitsLeavesThePreviousFile)
     EXPECT_EQ(test::directory_snapshot(dir.path()).size(), 1u);
 }
 
-TEST(ReplacingFile, ALinkIsFollowedAndSpecialFilesAreWrittenDirectly)
+TEST(ReplacingFile, ALinkIsFollowedAndDevicesAreWrittenDirectly)
 {
     test::TempDir dir;
     fs::create_directory(dir.path() / "real");
