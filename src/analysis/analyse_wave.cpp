@@ -134,7 +134,10 @@ int32_t analyse_wave()
         refuse(std::string("The analysis file \"") + path + "\" could not be written completely.");
         complete = false;
     }
-    analysis_record_count = complete ? written : 0;
-    max_level = complete ? max_level : 0;
-    return analysis_record_count;
+    if (!complete) {
+        written = 0;
+        max_level = 0;
+    }
+    analysis_record_count = written;
+    return written;
 }
