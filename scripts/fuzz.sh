@@ -43,7 +43,7 @@ case "${1:-smoke}" in
     done
     ;;
   *)
-    sed -n '2,11p' "$0"
+    sed -n '2,10p' "$0"
     exit 2
     ;;
 esac
