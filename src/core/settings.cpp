@@ -3,9 +3,9 @@
 #include <array>
 #include <cctype>
 #include <string_view>
-#include <unistd.h>
 
 #include "core/ini_file.h"
+#include "core/program_directory.h"
 
 MidiOutputSettings midi_output_settings;
 ConversionSettings conversion_settings;
@@ -97,12 +97,7 @@ void apply_semitone_preset()
 
 std::string settings_file_path()
 {
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    std::string path = n > 0 ? std::string(exe, static_cast<size_t>(n)) : std::string();
-    size_t slash = path.find_last_of('/');
-    std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    return directory + "Tonagram.ini";
+    return executable_directory() + "Tonagram.ini";
 }
 
 int32_t load_settings()

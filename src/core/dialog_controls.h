@@ -1,0 +1,47 @@
+// What a dialog's rules exchange with the window that shows it: texts of number fields,
+// states of check boxes, and what pressing a control did. Rules live beside the records
+// they edit and never see a widget.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Standard closing results and the ids of the OK and cancel buttons.
+inline constexpr int32_t DIALOG_OK = 1;
+inline constexpr int32_t DIALOG_CANCEL = 2;
+
+struct ControlText {
+    int32_t id = 0;
+    std::string text;  // UTF-8
+};
+
+struct ControlCheck {
+    int32_t id = 0;
+    bool checked = false;
+};
+
+// The current text of the dialog's edit control id (empty for an unknown id).
+using ControlTexts = std::function<std::string(int32_t id)>;
+
+// What pressing a button or clicking a check box did: the dialog closes with result when
+// it is non-zero; shown lists the fields to rewrite (the others keep what the user typed).
+struct DialogPress {
+    int32_t result = 0;
+    std::vector<ControlText> shown;
+};
+
+// A number field read as an unsigned decimal: leading blanks are skipped and the digits up
+// to the first other character are read. Text without a leading digit, or a value above
+// 4294967295, reads 0. The caller stores the bits in its signed field unchanged.
+uint32_t read_unsigned_field(std::string_view text);
+
+// A number field read as a signed decimal: like read_unsigned_field after one optional
+// sign; a value outside the signed 32-bit range reads 0.
+int32_t read_signed_field(std::string_view text);
+
+// The text of a field shown unsigned (the bits of value, so -1 shows 4294967295) or signed.
+std::string unsigned_field_text(int32_t value);
+std::string signed_field_text(int32_t value);

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "core/conversion_dialogs.h"
+#include "core/settings.h"
+#include "support/test_support.h"
+
+namespace {
+
+TEST(DialogFields, NumbersReadAsTheDialogsReadThem)
+{
+    struct Row {
+        const char* text;
+        uint32_t as_unsigned;
+        int32_t as_signed;
+    };
+    const Row rows[] = {
+        {"42", 42, 42},          {"  7", 7, 7},           {"12abc", 12, 12},
+        {"", 0, 0},              {"abc", 0, 0},           {"-5", 0, -5},
+        {"+5", 0, 5},            {"4294967295", 4294967295u, 0},
+        {"4294967296", 0, 0},    {"2147483648", 2147483648u, 0},
+        {"-2147483648", 0, INT32_MIN}, {"- 5", 0, 0},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(read_unsigned_field(r.text), r.as_unsigned) << '"' << r.text << '"';
+        EXPECT_EQ(read_signed_field(r.text), r.as_signed) << '"' << r.text << '"';
+    }
+    EXPECT_EQ(unsigned_field_text(-1), "4294967295");
+    EXPECT_EQ(signed_field_text(-1), "-1");
+}
+
+// Field texts of a dialog as a map the tests edit before pressing a button.
+struct Fields {
+    std::map<int32_t, std::string> text;
+    ControlTexts reader() const
+    {
+        return [this](int32_t id) {
+            const auto it = text.find(id);
+            return it == text.end() ? std::string() : it->second;
+        };
+    }
+};
+
+Fields fields_of(const std::vector<ControlText>& shown)
+{
+    Fields f;
+    for (const ControlText& t : shown)
+        f.text[t.id] = t.text;
+    return f;
+}
+
+bool checked(const std::vector<ControlCheck>& checks, int32_t id)
+{
+    for (const ControlCheck& c : checks) {
+        if (c.id == id)
+            return c.checked;
+    }
+    ADD_FAILURE() << "no check box " << id;
+    return false;
+}
+
+class SettingsDialogs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::reset_engine_state();
+        ini = dir.file("Tonagram.ini");
+        ini_path = ini;
+        save_all_settings = [] { return save_settings_to(ini_path); };
+    }
+    void TearDown() override
+    {
+        save_all_settings = save_settings;
+        test::reset_engine_state();
+    }
+    test::TempDir dir;
+    std::string ini;
+    static inline std::string ini_path;
+};
+
+TEST_F(SettingsDialogs, AnalysisDialogButtonsActAtOnceAndNumbersOnlyOnOk)
+{
+    ConversionSettings& s = conversion_settings;
+    s.FFT_SIZE = 3000;
+    Fields f = fields_of(open_analysis_dialog());
+    EXPECT_EQ(f.text[1004], "3000");
+    EXPECT_EQ(f.text[1005], "150");
+    // 1054 steps the frame width at once: 3000 -> 4096 -> 8192 -> 1024 -> 2048 -> 4096.
+    for (const char* expected : {"4096", "8192", "1024", "2048", "4096"}) {
+        const DialogPress p = press_analysis_dialog(1054, f.reader());
+        ASSERT_EQ(p.shown.size(), 1u);
+        EXPECT_EQ(p.shown[0].id, 1004);
+        EXPECT_EQ(p.shown[0].text, expected);
+        EXPECT_EQ(p.result, 0);
+    }
+    // Microtonal analysis writes VARY_RATE into 1005 at once, and cancel keeps it.
+    DialogPress p = press_analysis_dialog(1025, f.reader());
+    EXPECT_EQ(s.FINE_NOTE, 1);
+    EXPECT_EQ(s.VARY_RATE, 500);
+    ASSERT_EQ(p.shown.size(), 1u);
+    EXPECT_EQ(p.shown[0].id, 1005);
+    EXPECT_EQ(p.shown[0].text, "500");
+    press_analysis_dialog(1024, f.reader());
+    press_analysis_dialog(1027, f.reader());
+    EXPECT_TRUE(checked(analysis_dialog_checks(), 1024));
+    f.text[1008] = "5";
+    EXPECT_EQ(press_analysis_dialog(2, f.reader()).result, 2);
+    EXPECT_EQ(s.FINE_NOTE, 1);
+    EXPECT_EQ(s.VARY_RATE, 500);
+    EXPECT_EQ(s.OVERTONE_CORRECT, 1);
+    EXPECT_EQ(s.FUNDAMENTAL_CORRECT, 1);
+    EXPECT_EQ(s.MAX_OVERTONE, 2) << "cancel reads no number box";
+
+    f = fields_of(open_analysis_dialog());
+    f.text[1003] = "80";
+    f.text[1008] = "junk";
+    f.text[1009] = "-3";
+    EXPECT_EQ(press_analysis_dialog(1, f.reader()).result, 1);
+    EXPECT_EQ(s.OVERTONE_LEVEL, 80);
+    EXPECT_EQ(s.MAX_OVERTONE, 0);
+    EXPECT_EQ(s.MAX_ANAL_CYCLE, 0);
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "saving was not asked for";
+}
+
+TEST_F(SettingsDialogs, SaveSettingsStartsUntickedAndSavesTheMidiKeysToo)
+{
+    Fields f = fields_of(open_analysis_dialog());
+    EXPECT_FALSE(checked(analysis_dialog_checks(), 1026));
+    press_analysis_dialog(1026, f.reader());
+    EXPECT_TRUE(checked(analysis_dialog_checks(), 1026));
+    midi_output_settings.VOLUME = 99;
+    f.text[1003] = "77";
+    press_analysis_dialog(1, f.reader());
+    ASSERT_TRUE(std::filesystem::exists(ini));
+    EXPECT_EQ(test::read_text(ini).find("OVERTONE_LEVEL=77") != std::string::npos, true);
+    EXPECT_NE(test::read_text(ini).find("VOLUME=99"), std::string::npos);
+
+    f = fields_of(open_conversion_dialog());
+    EXPECT_FALSE(checked(conversion_dialog_checks(), 1025)) << "unticked at every opening";
+    press_conversion_dialog(1025, f.reader());
+    f.text[1012] = "1000";
+    press_conversion_dialog(1, f.reader());
+    EXPECT_NE(test::read_text(ini).find("TIME_UNIT=1000"), std::string::npos);
+    EXPECT_NE(test::read_text(ini).find("[MIDI]"), std::string::npos);
+}
+
+TEST_F(SettingsDialogs, ConversionDialogAppliesThePresetAtEveryOpeningAndKeepsItOnCancel)
+{
+    ConversionSettings& s = conversion_settings;
+    s.FINE_NOTE = 1;
+    s.SL_DIFFNOTE_ABS = 3;
+    s.MAX_HARMONY = 4;
+    s.BIT_RATE = 5;
+    Fields f = fields_of(open_conversion_dialog());
+    EXPECT_EQ(f.text[1004], "32");
+    EXPECT_EQ(f.text[1011], "15");
+    EXPECT_EQ(f.text[1013], "20000");
+    EXPECT_EQ(press_conversion_dialog(2, f.reader()).result, 2);
+    EXPECT_EQ(s.BIT_RATE, 20000);
+    s.FINE_NOTE = 0;
+    f = fields_of(open_conversion_dialog());
+    EXPECT_EQ(f.text[1013], "9000");
+
+    // Check boxes invert their fields at once: the scale notes are 1027..1038 from C.
+    press_conversion_dialog(1028, f.reader());  // C#
+    press_conversion_dialog(1027, f.reader());  // C
+    press_conversion_dialog(1039, f.reader());
+    press_conversion_dialog(1024, f.reader());
+    press_conversion_dialog(1026, f.reader());
+    EXPECT_EQ(s.SCALE_NOTES[0], 0);
+    EXPECT_EQ(s.SCALE_NOTES[1], 1);
+    EXPECT_EQ(s.VR_INTERVAL, 0);
+    EXPECT_EQ(s.FLT_CONNECT, 1);
+    EXPECT_EQ(s.SCALE_FILTER, 1);
+    EXPECT_TRUE(checked(conversion_dialog_checks(), 1028));
+
+    // OK reads boxes 1003..1013 in order, unsigned.
+    const int32_t* targets[] = {&s.SL_INTERVAL, &s.SL_DIFFNOTE_ABS, &s.MINIMUM_LEVEL,
+                                &s.MAXIMUM_LEVEL, &s.KEY_MIN, &s.KEY_MAX, &s.SL_LENGTH,
+                                &s.SL_LEVEL, &s.MAX_HARMONY, &s.TIME_UNIT, &s.BIT_RATE};
+    for (int32_t i = 0; i < 11; ++i)
+        f.text[1003 + i] = std::to_string(100 + i);
+    f.text[1013] = "4294967295";
+    EXPECT_EQ(press_conversion_dialog(1, f.reader()).result, 1);
+    for (int32_t i = 0; i < 10; ++i)
+        EXPECT_EQ(*targets[i], 100 + i) << 1003 + i;
+    EXPECT_EQ(s.BIT_RATE, -1) << "an unsigned box keeps the bits";
+}
+
+} // namespace
