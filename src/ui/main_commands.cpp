@@ -1,0 +1,223 @@
+// The commands of the main window's menu bar.
+#include <QDesktopServices>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "core/status.h"
+#include "midi/list_change.h"
+#include "midi/midi_event_list.h"
+#include "midi/note_filter.h"
+#include "midi/note_selection.h"
+#include "midi/smf_reader.h"
+#include "midi/smf_writer.h"
+#include "midi/text_midi_reader.h"
+#include "midi/text_midi_writer.h"
+#include "playback/midi_player.h"
+#include "shell/commands.h"
+#include "shell/dialog_templates.h"
+#include "shell/manual.h"
+#include "shell/menu_state.h"
+#include "shell/playback_state.h"
+#include "ui/dialogs/display_settings_dialog.h"
+#include "ui/dialogs/midi_settings_dialog.h"
+#include "ui/dialogs/shell_dialogs.h"
+#include "ui/file_dialogs.h"
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
+#include "ui/wave_player.h"
+#include "wave/wav_reader.h"
+
+void MainWindow::run_command(int32_t command)
+{
+    run_prologue();
+    if (closed_ || !menu_item_enabled(menu_state, command, conversion_status.conversion_thread))
+        return;
+    const bool worker_was_running = conversion_status.conversion_thread;
+    dispatch(command);
+    if (command == CMD_QUIT || closed_)
+        return;
+    if (command_redraw(command, worker_was_running) == CommandRedraw::Repaint) {
+        ++command_repaints_;
+        repaint_client();
+    } else
+        redraw_menu_bar();
+}
+
+void MainWindow::dispatch(int32_t command)
+{
+    switch (command) {
+    case CMD_READ_WAVE:
+    case CMD_READ_TEXT:
+    case CMD_READ_SMF:
+        read_file_command(command);
+        break;
+    case CMD_SAVE_TEXT:
+    case CMD_SAVE_SMF:
+        save_file_command(command);
+        break;
+    case CMD_QUIT:
+        close();
+        break;
+    case CMD_PLAY_WAVE:
+    case CMD_PLAY_MIDI:
+    case CMD_STOP_PLAYBACK:
+        playback_command_run(command);
+        break;
+    case CMD_MIDI_SETTINGS:
+        exec_midi_settings_dialog(this);
+        break;
+    case CMD_CONVERT:
+        convert_command(false);
+        break;
+    case CMD_RECONVERT:
+        convert_command(true);
+        break;
+    case CMD_STOP_CONVERSION:
+        stop_conversion_command();
+        break;
+    case CMD_FILTER:
+    case CMD_CHANGE_PITCH_TEMPO:
+    case CMD_EDIT_NOTE:
+        list_dialog_command(command);
+        break;
+    case CMD_DISPLAY_SETTINGS:
+        if (exec_display_settings_dialog(this) == 1)
+            conversion_status.document_state = 2;
+        break;
+    case CMD_ABOUT:
+        exec_shell_dialog(ABOUT_DIALOG, this);
+        break;
+    case CMD_MANUAL:
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual_path())));
+        break;
+    }
+}
+
+void MainWindow::read_file_command(int32_t command)
+{
+    const char* path = conversion_status.current_path;
+    if (command == CMD_READ_WAVE) {
+        if (choose_open_file(this, FileKind::Wave))
+            read_wave(path);
+        conversion_status.document_state = 1;
+        return;
+    }
+    const FileKind kind = command == CMD_READ_TEXT ? FileKind::Text : FileKind::Smf;
+    if (!choose_open_file(this, kind))
+        return;
+    midi_event_list.max_polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
+    // The selection indexed the list just replaced.
+    deselect_note();
+    conversion_status.document_state = 2;
+}
+
+void MainWindow::save_file_command(int32_t command)
+{
+    const FileKind kind = command == CMD_SAVE_TEXT ? FileKind::Text : FileKind::Smf;
+    if (!choose_save_file(this, kind))
+        return;
+    if (kind == FileKind::Text)
+        write_text_midi(conversion_status.current_path);
+    else
+        write_smf(conversion_status.current_path);
+}
+
+void MainWindow::playback_command_run(int32_t command)
+{
+    if (command == CMD_PLAY_WAVE)
+        conversion_status.document_state = 1;
+    else if (command == CMD_PLAY_MIDI)
+        conversion_status.document_state = 2;
+    const PlaybackStep step = playback_command(playback_state, command);
+    switch (step.action) {
+    case PlaybackAction::StartWave:
+        start_wave_player(this, QString::fromUtf8(conversion_status.current_path));
+        break;
+    case PlaybackAction::StartMidi:
+        start_midi_playback();
+        break;
+    case PlaybackAction::CloseWave:
+        close_wave_player();
+        break;
+    case PlaybackAction::StopMidi:
+        stop_midi_playback();
+        break;
+    case PlaybackAction::None:
+        break;
+    }
+    playback_state = step.state;
+}
+
+void MainWindow::convert_command(bool reconvert)
+{
+    if (!reconvert) {
+        if (exec_shell_dialog(ANALYSIS_SETTINGS_DIALOG, this) != 1)
+            return;
+        conversion_status.document_state = 1;
+    }
+    if (exec_shell_dialog(CONVERSION_SETTINGS_DIALOG, this) != 1)
+        return;
+    conversion_status.reconvert = reconvert ? 1 : 0;
+    start_worker();
+}
+
+void MainWindow::start_worker()
+{
+    // The MIDI player reads the event list the worker is about to replace.
+    if (!conversion_status.conversion_thread && midi_playback_running()) {
+        stop_midi_playback();
+        if (playback_state == 2)
+            playback_state = 0;
+    }
+    progress_.clear();
+    const WorkerStart start = start_conversion_worker(post_conversion_end);
+    if (start == WorkerStart::Refused)
+        last_outcome_ = ConversionOutcome::Refused;
+    else if (start == WorkerStart::Started)
+        centralWidget()->update();
+    run_prologue();
+}
+
+void MainWindow::stop_conversion_command()
+{
+    // The analysis leaves at its next frame; the worker then builds the events from what
+    // was analysed and its end repaints the roll.
+    request_conversion_stop();
+}
+
+void MainWindow::conversion_ended(uint64_t run, int32_t events)
+{
+    ConversionOutcome outcome;
+    if (!finish_conversion_worker(run, events, outcome))
+        return;
+    last_outcome_ = outcome;
+    progress_.clear();
+    // The selection indexed the list the worker replaced.
+    deselect_note();
+    run_prologue();
+    repaint_client();
+    if (close_pending_) {
+        close();
+        return;
+    }
+    const std::string notice = conversion_notice(outcome, events);
+    if (!notice.empty())
+        show_notice(this, QString::fromStdString(notice));
+}
+
+void MainWindow::list_dialog_command(int32_t command)
+{
+    const int32_t dialog = command == CMD_FILTER ? FILTER_DIALOG
+                         : command == CMD_CHANGE_PITCH_TEMPO ? LIST_CHANGE_DIALOG
+                                                             : NOTE_EDIT_DIALOG;
+    if (exec_shell_dialog(dialog, this) != 1)
+        return;
+    if (command == CMD_FILTER) {
+        filter_events();
+        deselect_note();
+    } else if (command == CMD_CHANGE_PITCH_TEMPO) {
+        change_pitch_tempo(list_change_settings.LIST_TRANSPOSE, list_change_settings.LIST_TEMPO_PERCENT);
+        deselect_note();
+    }
+    conversion_status.document_state = 2;
+}
