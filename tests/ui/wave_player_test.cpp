@@ -1,0 +1,87 @@
+// The WAV player's transport window: where it opens, that it closes by itself at the end
+// of the file or when the main window closes, and that it survives a machine without sound.
+#include <gtest/gtest.h>
+
+#include <QAction>
+
+#include "core/status.h"
+#include "shell/commands.h"
+#include "shell/playback_state.h"
+#include "signal/wav_synth.h"
+#include "support/test_support.h"
+#include "ui/main_window.h"
+#include "ui/wave_player.h"
+#include "ui_test_support.h"
+#include "wave/wav_reader.h"
+
+namespace {
+
+class WavePlayer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uitest::reset_program_state();
+        window = std::make_unique<MainWindow>();
+        window->setGeometry(100, 120, 600, 400);
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(synth::write_wav(wave, synth::WavLayout{}, synth::sine(440, 8000, 4410)));
+        ASSERT_TRUE(set_current_path(wave.c_str()));
+        ASSERT_GT(read_wave(wave.c_str()), 0);
+        window->run_prologue();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        uitest::reset_program_state();
+    }
+    std::unique_ptr<MainWindow> window;
+    test::TempDir dir;
+    std::string wave = dir.file("tone.wav");
+};
+
+TEST_F(WavePlayer, OpensOverTheActiveWindowAndReturnsToIdleWithoutUserAction)
+{
+    window->command_action(CMD_PLAY_WAVE)->trigger();
+    EXPECT_EQ(playback_state, 1);
+    EXPECT_EQ(conversion_status.document_state, 1);
+    QWidget* player = wave_player_window();
+    ASSERT_NE(player, nullptr);
+    const QRect main = window->frameGeometry();
+    EXPECT_EQ(player->frameGeometry().topLeft(), QPoint(main.x(), main.y() + 40));
+    EXPECT_EQ(player->width(), main.width());
+    EXPECT_EQ(player->height(), 50);
+    window->run_prologue();  // the next event enables the stop command
+    EXPECT_TRUE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
+    // A tenth of a second of sound ends by itself; without a sound device the player shows
+    // its error instead and waits to be stopped. Neither may hang or crash.
+    uitest::wait_until([] { return playback_state == 0; }, 5000);
+    if (playback_state != 0) {
+        window->command_action(CMD_STOP_PLAYBACK)->trigger();
+        EXPECT_EQ(playback_state, 0);
+    }
+    EXPECT_EQ(wave_player_window(), nullptr);
+    EXPECT_EQ(wave_playing, 0);
+}
+
+TEST_F(WavePlayer, ClosingTheMainWindowClosesThePlayer)
+{
+    window->command_action(CMD_PLAY_WAVE)->trigger();
+    ASSERT_NE(wave_player_window(), nullptr);
+    window->close();
+    EXPECT_EQ(wave_player_window(), nullptr);
+    EXPECT_EQ(wave_playing, 0);
+    EXPECT_EQ(playback_state, 0);
+}
+
+TEST_F(WavePlayer, ClosingThePlayerWindowReturnsToIdle)
+{
+    window->command_action(CMD_PLAY_WAVE)->trigger();
+    QWidget* player = wave_player_window();
+    ASSERT_NE(player, nullptr);
+    player->close();
+    ASSERT_TRUE(uitest::wait_until([] { return playback_state == 0; }, 5000));
+    EXPECT_FALSE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
+}
+
+} // namespace
