@@ -150,6 +150,10 @@ bool MainWindow::event(QEvent* event)
     run_prologue();
     if (event->type() == QEvent::WindowActivate)
         repaint_client();
+    // Only the banner and the views write the status line: hovering a menu item must not
+    // clear it.
+    if (event->type() == QEvent::StatusTip)
+        return true;
     return QMainWindow::event(event);
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QStatusTipEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -66,6 +68,9 @@ protected:
 TEST_F(MainWindowTest, StartsWithTitleMenusBannerAndTheInitialGreySet)
 {
     EXPECT_EQ(window->windowTitle().toStdString(), MAIN_WINDOW_TITLE);
+    EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), STATUS_BANNER);
+    QStatusTipEvent hover{QString()};  // what a menu item sends while the mouse is over it
+    QApplication::sendEvent(window.get(), &hover);
     EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), STATUS_BANNER);
     QStringList bar;
     for (QAction* a : window->menuBar()->actions()) {
