@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "core/dialog_numbers.h"
 #include "core/settings.h"
 
 int32_t SAVE_SETTINGS = 0;
@@ -72,7 +73,7 @@ bool invert_check(std::span<const BoundField> checks, int32_t id)
 DialogPress accept(std::span<const BoundField> numbers, const ControlTexts& texts)
 {
     for (const BoundField& f : numbers)
-        *f.field = static_cast<int32_t>(read_unsigned_field(texts(f.id)));
+        *f.field = read_dialog_int(texts(f.id), false);
     if (SAVE_SETTINGS == 1)
         save_all_settings();
     return {DIALOG_OK, {}};

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // Standard closing results and the ids of the OK and cancel buttons.
@@ -32,15 +31,6 @@ struct DialogPress {
     int32_t result = 0;
     std::vector<ControlText> shown;
 };
-
-// A number field read as an unsigned decimal: leading blanks are skipped and the digits up
-// to the first other character are read. Text without a leading digit, or a value above
-// 4294967295, reads 0. The caller stores the bits in its signed field unchanged.
-uint32_t read_unsigned_field(std::string_view text);
-
-// A number field read as a signed decimal: like read_unsigned_field after one optional
-// sign; a value outside the signed 32-bit range reads 0.
-int32_t read_signed_field(std::string_view text);
 
 // The text of a field shown unsigned (the bits of value, so -1 shows 4294967295) or signed.
 std::string unsigned_field_text(int32_t value);

@@ -1,5 +1,6 @@
 #include "midi/list_dialogs.h"
 
+#include "core/dialog_numbers.h"
 #include "core/settings.h"
 #include "midi/list_change.h"
 #include "midi/note_filter.h"
@@ -40,12 +41,12 @@ DialogPress press_filter_dialog(int32_t id, const ControlTexts& texts)
         toggle_filter_connection();
         return {0, limit_texts()};
     case DIALOG_OK:
-        f.FILTER_NOTE_MIN = static_cast<int32_t>(read_unsigned_field(texts(1003)));
-        f.FILTER_NOTE_MAX = static_cast<int32_t>(read_unsigned_field(texts(1004)));
-        f.FILTER_VELOCITY_MIN = static_cast<int32_t>(read_unsigned_field(texts(1005)));
-        f.FILTER_LENGTH_MIN = static_cast<int32_t>(read_unsigned_field(texts(1006)));
-        f.FILTER_VELOCITY_CHANGE_MAX = read_signed_field(texts(1007));
-        f.FILTER_GAP_MAX = static_cast<int32_t>(read_unsigned_field(texts(1008)));
+        f.FILTER_NOTE_MIN = read_dialog_int(texts(1003), false);
+        f.FILTER_NOTE_MAX = read_dialog_int(texts(1004), false);
+        f.FILTER_VELOCITY_MIN = read_dialog_int(texts(1005), false);
+        f.FILTER_LENGTH_MIN = read_dialog_int(texts(1006), false);
+        f.FILTER_VELOCITY_CHANGE_MAX = read_dialog_int(texts(1007), true);
+        f.FILTER_GAP_MAX = read_dialog_int(texts(1008), false);
         return {DIALOG_OK, {}};
     case DIALOG_CANCEL:
         return {DIALOG_CANCEL, {}};
@@ -65,8 +66,8 @@ DialogPress press_list_change_dialog(int32_t id, const ControlTexts& texts)
 {
     switch (id) {
     case DIALOG_OK:
-        list_change_settings.LIST_TRANSPOSE = read_signed_field(texts(1003));
-        list_change_settings.LIST_TEMPO_PERCENT = read_unsigned_field(texts(1004));
+        list_change_settings.LIST_TRANSPOSE = read_dialog_int(texts(1003), true);
+        list_change_settings.LIST_TEMPO_PERCENT = static_cast<uint32_t>(read_dialog_int(texts(1004), false));
         return {DIALOG_OK, {}};
     case DIALOG_CANCEL:
         return {DIALOG_CANCEL, {}};

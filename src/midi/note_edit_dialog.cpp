@@ -1,5 +1,6 @@
 #include "midi/note_edit_dialog.h"
 
+#include "core/dialog_numbers.h"
 #include "midi/note_editing.h"
 #include "midi/note_names.h"
 #include "midi/note_selection.h"
@@ -17,10 +18,10 @@ std::vector<ControlText> derived_texts()
 void read_note_fields(const ControlTexts& texts)
 {
     NoteSelection& n = note_selection;
-    n.selected_note = static_cast<int32_t>(read_unsigned_field(texts(1003)));
-    n.selected_on_time = static_cast<int32_t>(read_unsigned_field(texts(1005)));
-    n.selected_off_time = static_cast<int32_t>(read_unsigned_field(texts(1006)));
-    n.selected_velocity = static_cast<int32_t>(read_unsigned_field(texts(1008)));
+    n.selected_note = read_dialog_int(texts(1003), false);
+    n.selected_on_time = read_dialog_int(texts(1005), false);
+    n.selected_off_time = read_dialog_int(texts(1006), false);
+    n.selected_velocity = read_dialog_int(texts(1008), false);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "ui/client_area.h"
 #include "ui/message_boxes.h"
 #include "ui/wave_player.h"
+#include "views/plot_frame.h"
 #include "views/roll_selection.h"
 #include "wave/wav_reader.h"
 
@@ -121,7 +122,9 @@ QWidget* MainWindow::client() const
 
 int MainWindow::view_height() const
 {
-    return centralWidget()->height() + statusBar()->height();
+    // The views leave STATUS_BAR_HEIGHT rows for the status bar at the bottom of the
+    // client area; here the status bar sits below the client widget instead.
+    return centralWidget()->height() + STATUS_BAR_HEIGHT;
 }
 
 void MainWindow::run_prologue()

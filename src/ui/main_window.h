@@ -43,7 +43,7 @@ public:
     // A left click at client position (x, y).
     void client_clicked(int x, int y);
 
-    // The height the views draw for: the client area with the status-bar strip.
+    // The height the views draw for: the client widget and the status-bar strip below it.
     int view_height() const;
 
 protected:

@@ -10,28 +10,6 @@
 
 namespace {
 
-TEST(DialogFields, NumbersReadAsTheDialogsReadThem)
-{
-    struct Row {
-        const char* text;
-        uint32_t as_unsigned;
-        int32_t as_signed;
-    };
-    const Row rows[] = {
-        {"42", 42, 42},          {"  7", 7, 7},           {"12abc", 12, 12},
-        {"", 0, 0},              {"abc", 0, 0},           {"-5", 0, -5},
-        {"+5", 0, 5},            {"4294967295", 4294967295u, 0},
-        {"4294967296", 0, 0},    {"2147483648", 2147483648u, 0},
-        {"-2147483648", 0, INT32_MIN}, {"- 5", 0, 0},
-    };
-    for (const Row& r : rows) {
-        EXPECT_EQ(read_unsigned_field(r.text), r.as_unsigned) << '"' << r.text << '"';
-        EXPECT_EQ(read_signed_field(r.text), r.as_signed) << '"' << r.text << '"';
-    }
-    EXPECT_EQ(unsigned_field_text(-1), "4294967295");
-    EXPECT_EQ(signed_field_text(-1), "-1");
-}
-
 // Field texts of a dialog as a map the tests edit before pressing a button.
 struct Fields {
     std::map<int32_t, std::string> text;

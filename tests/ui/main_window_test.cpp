@@ -29,6 +29,7 @@
 #include "ui/dialogs/template_dialog.h"
 #include "ui/main_window.h"
 #include "ui_test_support.h"
+#include "views/plot_frame.h"
 #include "wave/wav_reader.h"
 
 namespace {
@@ -125,7 +126,7 @@ TEST_F(MainWindowTest, CommandsRepaintOrRedrawOnlyTheMenuBar)
     };
     const Row rows[] = {
         {CMD_PLAY_MIDI, 0, false},      {CMD_MIDI_SETTINGS, 0, true}, {CMD_MANUAL, 0, false},
-        {CMD_DISPLAY_SETTINGS, 0, true},
+        {CMD_DISPLAY_SETTINGS, 1, true},
         {CMD_CONVERT, 1, false},        {CMD_RECONVERT, 1, false},    {CMD_ABOUT, 1, true},
         {CMD_FILTER, 1, true},          {CMD_CHANGE_PITCH_TEMPO, 1, true},
         {CMD_EDIT_NOTE, 1, true},       {CMD_SAVE_TEXT, 1, true},
@@ -266,6 +267,31 @@ TEST_F(MainWindowTest, EditCommandsRunAfterOkAndClearTheSelection)
     }
     EXPECT_EQ(midi_event_list.event_count, 0);
     EXPECT_EQ(midi_event_list.selected_on, -1);
+}
+
+TEST_F(MainWindowTest, AClickSelectsANoteOnlyInTheRollAndAlwaysRepaints)
+{
+    // One note 60 over the whole span: the click in the middle of its row hits it.
+    test::load_events({test::event(0, 0x90, 60, 100), test::event(1536, 0x80, 60)});
+    window->run_prologue();
+    const auto click_on_note = [&] {
+        window->client()->grab();  // paints, and with it the frame clicks are mapped through
+        const int rows = 112 - 19 + 1;
+        const int y = plot_frame.plot_top + (112 - 60) * plot_frame.plot_height / rows + 1;
+        const int before = window->client_repaints();
+        QTest::mouseClick(window->client(), Qt::LeftButton, {},
+                          QPoint(plot_frame.plot_left + plot_frame.plot_width / 2, y));
+        EXPECT_GT(window->client_repaints(), before);
+    };
+    conversion_status.document_state = 1;
+    click_on_note();
+    EXPECT_EQ(midi_event_list.selected_on, -1) << "the waveform view selects nothing";
+    conversion_status.document_state = 2;
+    click_on_note();
+    EXPECT_EQ(midi_event_list.selected_on, 0);
+    EXPECT_EQ(midi_event_list.selected_off, 1);
+    EXPECT_EQ(plot_frame.frame_rect.bottom, window->client()->height())
+        << "the roll fills the client widget above the status bar";
 }
 
 TEST_F(MainWindowTest, TheManualSitsBesideTheProgram)
