@@ -5,8 +5,10 @@
 #include <QStatusBar>
 
 #include "core/status.h"
+#include "playback/midi_player.h"
 #include "ui/client_view.h"
 #include "ui/main_window.h"
+#include "ui/playback_roll.h"
 
 ClientArea::ClientArea(MainWindow* window) : QWidget(window), window_(window)
 {
@@ -25,6 +27,16 @@ void ClientArea::paintEvent(QPaintEvent*)
             painter.drawText(QRect(10, 10, width() - 10, fontMetrics().height()),
                              Qt::AlignLeft | Qt::AlignTop, text);
         }
+        return;
+    }
+    const bool full_roll = window_->take_full_roll_request();
+    PlaybackRoll* roll = window_->playback_roll();
+    if (midi_player.player_state.load() == PLAYER_PLAYING && !roll->canvas().isNull()) {
+        // MIDI plays: show the player's canvas, after a repaint with the full roll on it.
+        const QString status = full_roll ? roll->draw_full_roll() : QString();
+        painter.drawPixmap(0, 0, roll->canvas());
+        if (!status.isNull())
+            window_->statusBar()->showMessage(status);
         return;
     }
     const QString status = paint_document_view(painter, width(), window_->view_height());

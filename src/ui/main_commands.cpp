@@ -24,6 +24,7 @@
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/playback_roll.h"
 #include "ui/wave_player.h"
 #include "wave/wav_reader.h"
 
@@ -134,6 +135,7 @@ void MainWindow::playback_command_run(int32_t command)
         start_wave_player(this, QString::fromUtf8(conversion_status.current_path));
         break;
     case PlaybackAction::StartMidi:
+        playback_roll()->set_client_size(QSize(centralWidget()->width(), view_height()));
         start_midi_playback();
         break;
     case PlaybackAction::CloseWave:
@@ -163,12 +165,6 @@ void MainWindow::convert_command(bool reconvert)
 
 void MainWindow::start_worker()
 {
-    // The MIDI player reads the event list the worker is about to replace.
-    if (!conversion_status.conversion_thread && midi_playback_running()) {
-        stop_midi_playback();
-        if (playback_state == 2)
-            playback_state = 0;
-    }
     progress_.clear();
     const WorkerStart start = start_conversion_worker(post_conversion_end);
     if (start == WorkerStart::Refused)

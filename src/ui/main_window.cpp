@@ -8,7 +8,10 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <utility>
+
 #include "core/settings.h"
+#include "platform/platform_playback.h"
 #include "core/status.h"
 #include "midi/midi_event_list.h"
 #include "playback/midi_player.h"
@@ -18,6 +21,7 @@
 #include "ui/app_icon.h"
 #include "ui/client_area.h"
 #include "ui/message_boxes.h"
+#include "ui/playback_roll.h"
 #include "ui/wave_player.h"
 #include "views/plot_frame.h"
 #include "views/roll_selection.h"
@@ -54,6 +58,7 @@ MainWindow::MainWindow()
     setWindowTitle(QString::fromUtf8(MAIN_WINDOW_TITLE));
     setWindowIcon(tonagram_icon());
     setCentralWidget(new ClientArea(this));
+    connect_playback_roll();
     build_menus();
     statusBar()->showMessage(QString::fromUtf8(STATUS_BANNER));
     menu_state = initial_menu_state();
@@ -78,6 +83,26 @@ MainWindow::~MainWindow()
     set_wave_player_listener({});
     progress_window_hook = nullptr;
     remove_message_boxes();
+}
+
+void MainWindow::connect_playback_roll()
+{
+    roll_ = new PlaybackRoll(this);
+    connect(roll_, &PlaybackRoll::canvas_changed, centralWidget(), qOverload<>(&QWidget::update));
+    connect(roll_, &PlaybackRoll::status_line, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
+    // The player stopped by itself: the menu follows at once, and the view replaces the
+    // player's canvas.
+    connect(roll_, &PlaybackRoll::playback_stopped, this, [this] {
+        run_prologue();
+        full_roll_requested_ = true;
+        centralWidget()->update();
+    });
+}
+
+bool MainWindow::take_full_roll_request()
+{
+    return std::exchange(full_roll_requested_, false);
 }
 
 void MainWindow::build_menus()
@@ -169,6 +194,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::repaint_client()
 {
     ++client_repaints_;
+    full_roll_requested_ = true;
     centralWidget()->update();
     redraw_menu_bar();
 }
@@ -218,6 +244,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 int run_main_window(QApplication& app)
 {
+    install_platform_playback();
     MainWindow window;
     // The desktop's default size for a new main window: three quarters of the screen.
     if (const QScreen* screen = window.screen())

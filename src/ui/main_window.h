@@ -12,6 +12,7 @@
 
 class QApplication;
 class QAction;
+class PlaybackRoll;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -46,6 +47,13 @@ public:
     // The height the views draw for: the client widget and the status-bar strip below it.
     int view_height() const;
 
+    // The roll MIDI playback animates; the client area shows it while MIDI plays.
+    PlaybackRoll* playback_roll() const { return roll_; }
+
+    // True once after the window asked for a repaint: a repaint during MIDI playback draws
+    // the full roll onto the player's canvas, a refresh of the canvas only shows it.
+    bool take_full_roll_request();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,7 +76,11 @@ private:
     // The worker's end callback: posts the end to the UI thread.
     static void post_conversion_end(uint64_t run, int32_t events);
 
+    void connect_playback_roll();
+
     std::map<int32_t, QAction*> actions_;
+    PlaybackRoll* roll_ = nullptr;
+    bool full_roll_requested_ = true;
     QString progress_;
     int client_repaints_ = 0;   // every invalidation of the client area
     int command_repaints_ = 0;  // those a command asked for once it had run

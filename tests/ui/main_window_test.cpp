@@ -125,7 +125,8 @@ TEST_F(MainWindowTest, CommandsRepaintOrRedrawOnlyTheMenuBar)
         bool repaints;
     };
     const Row rows[] = {
-        {CMD_PLAY_MIDI, 0, false},      {CMD_MIDI_SETTINGS, 0, true}, {CMD_MANUAL, 0, false},
+        {CMD_PLAY_MIDI, 1, false},  // no device opens in the tests: the player says so
+        {CMD_MIDI_SETTINGS, 1, true},   {CMD_MANUAL, 0, false},
         {CMD_DISPLAY_SETTINGS, 1, true},
         {CMD_CONVERT, 1, false},        {CMD_RECONVERT, 1, false},    {CMD_ABOUT, 1, true},
         {CMD_FILTER, 1, true},          {CMD_CHANGE_PITCH_TEMPO, 1, true},

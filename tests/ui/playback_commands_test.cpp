@@ -1,13 +1,18 @@
-// The WAV player's transport window: where it opens, that it closes by itself at the end
-// of the file or when the main window closes, and that it survives a machine without sound.
+// The playback commands: the WAV player's transport window (where it opens, that it closes
+// by itself at the end of the file or when the main window closes, that it survives a
+// machine without sound) and MIDI playback returning to idle by itself.
 #include <gtest/gtest.h>
 
 #include <QAction>
 
 #include "core/status.h"
+#include "playback/midi_player.h"
+#include "playback/playback_timer.h"
+#include "playback/recording_midi_output.h"
 #include "shell/commands.h"
 #include "shell/playback_state.h"
 #include "signal/wav_synth.h"
+#include "support/midi_events.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/wave_player.h"
@@ -82,6 +87,30 @@ TEST_F(WavePlayer, ClosingThePlayerWindowReturnsToIdle)
     player->close();
     ASSERT_TRUE(uitest::wait_until([] { return playback_state == 0; }, 5000));
     EXPECT_FALSE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
+}
+
+TEST_F(WavePlayer, MidiPlaybackReturnsToIdleByItselfAtTheEnd)
+{
+    set_midi_backends({recording_midi_backend()});
+    playback_timer = {[](uint32_t, void (*)()) { return true; }, [] {}, [](uint32_t) {}};
+    test::load_events({test::event(0, 0x90, 60, 100), test::event(10, 0x80, 60)});
+    window->run_prologue();
+    window->command_action(CMD_PLAY_MIDI)->trigger();
+    EXPECT_EQ(playback_state, 2);
+    EXPECT_EQ(conversion_status.document_state, 2);
+    window->run_prologue();
+    EXPECT_TRUE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
+    window->command_action(CMD_PLAY_WAVE)->trigger();  // MIDI plays on; no WAV player starts
+    EXPECT_EQ(wave_player_window(), nullptr);
+    window->command_action(CMD_PLAY_MIDI)->trigger();
+    while (!midi_player.end_reached.load())
+        player_tick();  // the timer's work, done here
+    ASSERT_TRUE(uitest::wait_until([] { return playback_state == 0; }, 5000));
+    EXPECT_FALSE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
+    window.reset();
+    reset_midi_player();
+    reset_playback_timer();
+    set_midi_backends({});
 }
 
 } // namespace
