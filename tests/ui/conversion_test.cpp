@@ -22,32 +22,10 @@ namespace {
 
 using uitest::ModalScript;
 
-class ConversionFromMenu : public ::testing::Test {
+class ConversionFromMenu : public uitest::WindowTest {
 protected:
-    void SetUp() override
-    {
-        uitest::reset_program_state();
-        window = std::make_unique<MainWindow>();
-        window->resize(640, 480);
-        window->show();
-    }
-    void TearDown() override
-    {
-        if (window && conversion_status.conversion_thread) {
-            window->close();
-            uitest::wait_until([] { return !conversion_status.conversion_thread; });
-        }
-        window.reset();
-        uitest::reset_program_state();
-    }
-    // Loads a recording; the narrow key range keeps the analysis quick under the sanitizers.
-    void load(const std::vector<int16_t>& samples)
-    {
-        ASSERT_TRUE(synth::write_wav(wave, synth::WavLayout{}, samples));
-        ASSERT_TRUE(set_current_path(wave.c_str()));
-        ASSERT_GT(read_wave(wave.c_str()), 0);
-        window->run_prologue();
-    }
+    // The narrow key range keeps the analysis quick under the sanitizers.
+    void load(const std::vector<int16_t>& samples) { load_wave(samples); }
     // Runs the convert command through both settings dialogs, each confirmed with OK; the
     // script may hold answers for what comes after them.
     void convert(ModalScript& script)
@@ -60,9 +38,6 @@ protected:
         window->command_action(CMD_CONVERT)->trigger();
     }
     bool worker_ended() const { return !conversion_status.conversion_thread; }
-    std::unique_ptr<MainWindow> window;
-    test::TempDir dir;
-    std::string wave = dir.file("tone.wav");
 };
 
 TEST_F(ConversionFromMenu, ConvertsOnTheWorkerAndShowsTheRoll)

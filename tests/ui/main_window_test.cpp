@@ -36,20 +36,8 @@ namespace {
 
 using uitest::ModalScript;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public uitest::WindowTest {
 protected:
-    void SetUp() override
-    {
-        uitest::reset_program_state();
-        window = std::make_unique<MainWindow>();
-        window->resize(640, 480);
-        window->show();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        uitest::reset_program_state();
-    }
     void trigger(int32_t command) { window->command_action(command)->trigger(); }
     bool enabled(int32_t command)
     {
@@ -62,8 +50,6 @@ protected:
                            test::event(100, 0x80, 60), test::event(200, 0x80, 64)});
         ASSERT_TRUE(select_note_events(0, 2));
     }
-    std::unique_ptr<MainWindow> window;
-    test::TempDir dir;
 };
 
 TEST_F(MainWindowTest, StartsWithTitleMenusBannerAndTheInitialGreySet)
@@ -161,7 +147,6 @@ TEST_F(MainWindowTest, PlayMidiWithoutDataReturnsToIdleAtTheNextEvent)
 
 TEST_F(MainWindowTest, ReadsAndSavesThroughTheFileDialogsOnCurrentPath)
 {
-    const std::string wave = dir.file("tone.wav");
     ASSERT_TRUE(synth::write_wav(wave, synth::WavLayout{}, synth::sine(440, 8000, 4410)));
     {
         ModalScript script;

@@ -21,28 +21,14 @@
 
 namespace {
 
-class WavePlayer : public ::testing::Test {
+class WavePlayer : public uitest::WindowTest {
 protected:
     void SetUp() override
     {
-        uitest::reset_program_state();
-        window = std::make_unique<MainWindow>();
-        window->setGeometry(100, 120, 600, 400);
-        window->show();
+        uitest::WindowTest::SetUp();
         window->activateWindow();
-        ASSERT_TRUE(synth::write_wav(wave, synth::WavLayout{}, synth::sine(440, 8000, 4410)));
-        ASSERT_TRUE(set_current_path(wave.c_str()));
-        ASSERT_GT(read_wave(wave.c_str()), 0);
-        window->run_prologue();
+        load_wave(synth::sine(440, 8000, 4410));
     }
-    void TearDown() override
-    {
-        window.reset();
-        uitest::reset_program_state();
-    }
-    std::unique_ptr<MainWindow> window;
-    test::TempDir dir;
-    std::string wave = dir.file("tone.wav");
 };
 
 TEST_F(WavePlayer, OpensOverTheActiveWindowAndReturnsToIdleWithoutUserAction)

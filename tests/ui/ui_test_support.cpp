@@ -10,9 +10,12 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "core/status.h"
 #include "shell/menu_state.h"
+#include "signal/wav_synth.h"
 #include "support/test_support.h"
 #include "ui/dialogs/template_dialog.h"
+#include "wave/wav_reader.h"
 
 namespace uitest {
 
@@ -106,6 +109,32 @@ void reset_program_state()
 {
     test::reset_engine_state();
     reset_shell_state();
+}
+
+void WindowTest::SetUp()
+{
+    reset_program_state();
+    window = std::make_unique<MainWindow>();
+    window->setGeometry(100, 120, 640, 480);
+    window->show();
+}
+
+void WindowTest::TearDown()
+{
+    if (window && conversion_status.conversion_thread) {
+        window->close();
+        wait_until([] { return !conversion_status.conversion_thread; });
+    }
+    window.reset();
+    reset_program_state();
+}
+
+void WindowTest::load_wave(const std::vector<int16_t>& samples)
+{
+    ASSERT_TRUE(synth::write_wav(wave, synth::WavLayout{}, samples));
+    ASSERT_TRUE(set_current_path(wave.c_str()));
+    ASSERT_GT(read_wave(wave.c_str()), 0);
+    window->run_prologue();
 }
 
 } // namespace uitest

@@ -2,14 +2,21 @@
 // UI thread, and a loaded test recording.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "support/test_support.h"
+#include "ui/main_window.h"
 
 class QTimer;
 
@@ -46,5 +53,19 @@ bool wait_until(const std::function<bool()>& done, int timeout_ms = 120000);
 
 // Puts the engine and the shell back to their start values.
 void reset_program_state();
+
+// A test that starts from the program's start values with a main window shown. A worker
+// still running at the end is stopped by closing the window, as a user would.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Writes samples to `wave`, reads it as the loaded recording and lets the menu follow.
+    void load_wave(const std::vector<int16_t>& samples);
+
+    std::unique_ptr<MainWindow> window;
+    test::TempDir dir;
+    std::string wave = dir.file("tone.wav");
+};
 
 } // namespace uitest
