@@ -54,6 +54,7 @@ void MainWindow::post_conversion_end(uint64_t run, int32_t events)
 MainWindow::MainWindow()
 {
     main_window = this;
+    menu_state = initial_menu_state();  // the grey set of a new window
     setObjectName(QStringLiteral("TONAGRAM"));
     setWindowTitle(QString::fromUtf8(MAIN_WINDOW_TITLE));
     setWindowIcon(tonagram_icon());
@@ -61,7 +62,6 @@ MainWindow::MainWindow()
     connect_playback_roll();
     build_menus();
     statusBar()->showMessage(QString::fromUtf8(STATUS_BANNER));
-    menu_state = initial_menu_state();
     for (QObject* part : {static_cast<QObject*>(menuBar()), static_cast<QObject*>(centralWidget()),
                           static_cast<QObject*>(statusBar())})
         part->installEventFilter(this);
