@@ -56,7 +56,7 @@ TEST_F(ListDialogs, NoteEditShowsTheNoteAndUpdateRefreshesNameAndDuration)
     t[1003] = "61";
     t[1005] = "10";
     t[1006] = "300";
-    t[1008] = "x";  // no number reads 0
+    t[1008] = "none";  // no number reads 0
     const DialogPress p = press_note_edit_dialog(1054, reader(t));
     EXPECT_EQ(p.result, 0) << "update keeps the dialog open";
     EXPECT_EQ(texts_of(p.shown), (Texts{{1004, "C#3"}, {1007, "290"}}));
