@@ -32,15 +32,18 @@ void worker_body(uint64_t run, WorkerEndCallback on_end)
         on_end(run, events);
 }
 
-// Refuses, with a message, what the worker would refuse or should not do.
+// Refuses, with a message, what the worker would refuse or should not do. The analysis
+// file is named after current_path, which may name another recording's MIDI file: a
+// re-conversion would read that recording's analysis, a full one would overwrite it.
 bool refuse_start()
 {
-    if (conversion_status.reconvert && !analysis_belongs_to_wave()) {
-        show_message(CAPTION, RECONVERT_REFUSED_TEXT);
-        return true;
-    }
-    if (!conversion_status.reconvert && !analysis_belongs_to_wave())
+    if (!analysis_belongs_to_wave()) {
+        if (conversion_status.reconvert) {
+            show_message(CAPTION, RECONVERT_REFUSED_TEXT);
+            return true;
+        }
         set_current_path(wave_data.wave_name);
+    }
     if (const char* problem = refused_conversion_setting()) {
         show_message(CAPTION, problem);
         return true;

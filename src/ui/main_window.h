@@ -90,6 +90,6 @@ private:
     ConversionOutcome last_outcome_ = ConversionOutcome::Converted;
 };
 
-// Creates and shows the main window, loads the settings and runs the event loop; returns
-// the exit code.
+// Installs the platform's MIDI outputs, creates and shows the main window, loads the
+// settings and runs the event loop; returns the exit code.
 int run_main_window(QApplication& app);
