@@ -60,6 +60,25 @@ void put_sample(std::vector<uint8_t>& b, int16_t s, int32_t bits, bool floating)
     }
 }
 
+// A small generator of our own, so the passage does not depend on the library's
+// distributions.
+class Random {
+public:
+    explicit Random(uint32_t seed) : state_(seed * 2654435761u + 1) {}
+    uint32_t next()
+    {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return state_;
+    }
+    // Uniform in lo..hi, both included.
+    int32_t between(int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(next() % static_cast<uint32_t>(hi - lo + 1)); }
+
+private:
+    uint32_t state_;
+};
+
 } // namespace
 
 double midi_note_frequency(double note)
@@ -107,6 +126,24 @@ void add_plucked_note(std::vector<double>& out, double note, double velocity, in
             v += harmonic_levels[h] * std::sin(TWO_PI * f * (h + 1) * t);
         out[static_cast<size_t>(start + i)] += velocity * envelope * release * v;
     }
+}
+
+std::vector<int16_t> polyphonic_passage(int32_t frames, uint32_t seed, int32_t rate)
+{
+    Random random(seed);
+    std::vector<double> signal(static_cast<size_t>(std::max(frames, 0)), 0.0);
+    const int32_t step = rate / 5;
+    for (int32_t start = 0; start < frames; start += step) {
+        const int32_t notes = random.between(2, 4);
+        for (int32_t n = 0; n < notes; ++n) {
+            const int32_t note = random.between(36, 96);
+            const int32_t length = random.between(step, 4 * step);
+            add_plucked_note(signal, note, random.between(1500, 4000), start, length, rate);
+        }
+    }
+    for (double& v : signal)
+        v += random.between(-150, 150);
+    return to_pcm16(signal);
 }
 
 std::vector<int16_t> chord(std::span<const double> frequencies, double amplitude, int32_t frames)

@@ -25,6 +25,11 @@ std::vector<int16_t> glide(double start_frequency, double end_frequency, double 
 void add_plucked_note(std::vector<double>& out, double note, double velocity, int32_t start,
                       int32_t frames, int32_t rate = RATE);
 
+// A busy polyphonic passage: every fifth of a second two to four new plucked notes (MIDI
+// 36..96, lasting 0.2 to 0.8 s, so four to eight sound at once) over white noise of
+// amplitude 150. The same seed always gives the same samples, on every machine.
+std::vector<int16_t> polyphonic_passage(int32_t frames, uint32_t seed = 1, int32_t rate = RATE);
+
 // Sum of sines of equal amplitude (for chords).
 std::vector<int16_t> chord(std::span<const double> frequencies, double amplitude, int32_t frames);
 
