@@ -1,27 +1,37 @@
 #include "analysis/analyse_wave.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "analysis/analysis_file.h"
+#include "analysis/continuity.h"
 #include "analysis/frame_analysis.h"
 #include "analysis/sinusoid_tables.h"
+#include "analysis/sliding_search.h"
 #include "core/file_io.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/settings_check.h"
 #include "core/status.h"
+#include "core/worker_pool.h"
 #include "wave/wav_reader.h"
 
 namespace {
 
 constexpr int32_t PROGRESS_EVERY = 10;
+// The file grows by megabytes per second of audio: write it in large pieces.
+constexpr size_t ANALYSIS_FILE_BUFFER = size_t{1} << 20;
+// Frames searched and analysed together: enough to keep every core busy between the short
+// sequential passes, few enough that a stop request is honoured quickly.
+constexpr int32_t BATCH_FRAMES = 512;
 
 void refuse(const std::string& text)
 {
@@ -41,49 +51,187 @@ struct RunTotals {
     int32_t largest_level = 0;
 };
 
-void write_pending(std::FILE* file, const PendingFrame& pending, int32_t position, RunTotals& totals)
+void write_pending(std::FILE* file, const PendingFrame& pending, int32_t position, RunTotals& totals,
+                   std::vector<char>& text)
 {
     const std::span<const FrameNoteRecord> records(pending.records.data(), static_cast<size_t>(pending.count));
-    write_analysis_block(file, records, pending.position, (position - pending.position) * DURATION_PERCENT / 100);
+    format_analysis_block(text, records, pending.position, (position - pending.position) * DURATION_PERCENT / 100);
+    std::fwrite(text.data(), 1, text.size(), file);
     for (const FrameNoteRecord& r : records)
         totals.largest_level = std::max(totals.largest_level, r.level);
     totals.written += pending.count;
 }
 
-// Every frame of the wave in 16-sample steps, until the end or a stop request.
-RunTotals analyse_frames(std::FILE* file)
-{
-    const int32_t frame_size = conversion_settings.FFT_SIZE;
-    const int32_t note_count = analysis_tables.grid.note_count;
-    const int32_t wave_length =
-        static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(wave_data.frame_count, 0)), wave_data.samples.size()));
-    const int32_t frames = (wave_length - frame_size) / ANALYSIS_STEP;
+// One batch of consecutive frames on its way through the run.
+struct Batch {
+    SlidingBatch sliding;
+    std::vector<int32_t> output_frames;  // frames of the batch to output, as offsets in it
+    std::vector<int32_t> levels;         // compressed levels, note_count per output frame
+};
 
-    std::vector<FrameNoteRecord> current(static_cast<size_t>(note_count));
+// What lasts from the first frame to the last.
+struct Run {
+    std::FILE* file = nullptr;
+    const int16_t* wave = nullptr;
+    int32_t wave_length = 0;
+    int32_t frames = 0;
+    int32_t note_count = 0;
+    std::vector<int32_t> first_frame;  // the samples of frame 0 as 32-bit values
+    WorkerPool* pool = nullptr;
+    std::vector<SlidingScratch> scratch;  // one per worker
+    AnalysisState state;
+    int32_t decided_out = 0;  // position of the last frame chosen for output so far
+    std::vector<FrameNoteRecord> current;
     PendingFrame pending;
-    pending.records.resize(static_cast<size_t>(note_count));
-    auto state = std::make_unique<AnalysisState>();
     RunTotals totals;
-    for (int32_t k = 0; k < frames; ++k) {
+    std::vector<char> text;  // the block being written
+};
+
+std::unique_ptr<WorkerPool> make_pool()
+{
+    try {
+        return std::make_unique<WorkerPool>();
+    } catch (const std::system_error&) {
+        return std::make_unique<WorkerPool>(1);  // no threads to be had: work alone
+    }
+}
+
+// Fine-pitch search of the batch, notes shared among the workers.
+void search_batch(Run& run, Batch& batch)
+{
+    std::atomic<int32_t> next_note{0};
+    run.pool->run([&](int32_t worker) {
+        for (int32_t i = next_note++; i < run.note_count; i = next_note++)
+            search_note(run.wave, run.first_frame.data(), i, batch.sliding, run.state.prev_power[i],
+                        run.scratch[static_cast<size_t>(worker)]);
+    });
+}
+
+// Which frames are output: forced ones, and those whose spectrum changed enough.
+void choose_output_frames(Run& run, Batch& batch)
+{
+    const SlidingBatch& sliding = batch.sliding;
+    const int32_t half_frame = conversion_settings.FFT_SIZE / 2;
+    batch.output_frames.clear();
+    for (int32_t f = 0; f < sliding.frame_count; ++f) {
+        const int32_t k = sliding.first_frame + f;
         const int32_t position = ANALYSIS_STEP * k;
-        const int32_t advance = k == 0 ? 0 : ANALYSIS_STEP;
-        const int32_t retire = k == frames - 1 ? 0 : ANALYSIS_STEP;
-        const int32_t force = (k == 0 || k == frames - 1 || position - pending.position >= frame_size / 2) ? 1 : 0;
-        const int32_t n = analyse_frame(wave_data.samples.data() + position, current.data(), position, advance,
-                                        retire, force, *state);
-        if (n > 0) {
-            if (position > pending.position)
-                write_pending(file, pending, position, totals);
-            pending.position = position;
-            std::copy(current.begin(), current.begin() + n, pending.records.begin());
-            pending.count = n;
+        int32_t total = 0;
+        for (int32_t i = 0; i < run.note_count; ++i)
+            total += sliding.change[sliding.at(i, f)];
+        const int32_t average_change = run.note_count > 0 ? total / run.note_count : 0;
+        const bool force = k == 0 || k == run.frames - 1 || position - run.decided_out >= half_frame;
+        if (force || average_change >= conversion_settings.VARY_RATE) {
+            batch.output_frames.push_back(f);
+            run.decided_out = position;
+        }
+    }
+}
+
+// Residual pursuit, corrections and compression of the output frames, shared among the
+// workers, each in its own frame buffer.
+void analyse_output_frames(Run& run, Batch& batch)
+{
+    const int32_t outputs = static_cast<int32_t>(batch.output_frames.size());
+    batch.levels.resize(static_cast<size_t>(outputs) * static_cast<size_t>(run.note_count));
+    std::atomic<int32_t> next_output{0};
+    run.pool->run([&](int32_t worker) {
+        const SlidingBatch& sliding = batch.sliding;
+        for (int32_t o = next_output++; o < outputs; o = next_output++) {
+            const int32_t f = batch.output_frames[static_cast<size_t>(o)];
+            int64_t best_power[MIDI_NOTE_COUNT];
+            int32_t best_step[MIDI_NOTE_COUNT];
+            for (int32_t i = 0; i < run.note_count; ++i) {
+                best_power[i] = static_cast<int64_t>(sliding.best_power[sliding.at(i, f)]);
+                best_step[i] = sliding.best_step[sliding.at(i, f)];
+            }
+            const int16_t* samples = run.wave + ANALYSIS_STEP * (sliding.first_frame + f);
+            analyse_output_frame(samples, best_power, best_step, analysis_tables.frames[static_cast<size_t>(worker)],
+                                 batch.levels.data() + static_cast<size_t>(o) * static_cast<size_t>(run.note_count));
+        }
+    });
+}
+
+// Continuity of one output frame, in frame order, into run.current.
+void complete_records(Run& run, const Batch& batch, int32_t output, int32_t f)
+{
+    const SlidingBatch& sliding = batch.sliding;
+    const int32_t* levels = batch.levels.data() + static_cast<size_t>(output) * static_cast<size_t>(run.note_count);
+    int32_t steps[MIDI_NOTE_COUNT];
+    for (int32_t i = 0; i < run.note_count; ++i)
+        steps[i] = sliding.best_step[sliding.at(i, f)];
+    int32_t continuity[MIDI_NOTE_COUNT];
+    decide_continuity(run.note_count, levels, steps, run.state, continuity);
+    for (int32_t i = 0; i < run.note_count; ++i)
+        run.current[static_cast<size_t>(i)] = {levels[i], analysis_tables.grid.midi_note[i], steps[i], continuity[i]};
+}
+
+// The batch's frames in order, as the sequential analysis sees them: output frames get
+// their continuity and move the pending frame to the file; progress every tenth frame;
+// the stop request after every frame. False when a stop request ended the run.
+bool finish_batch(Run& run, const Batch& batch)
+{
+    size_t next_output = 0;
+    for (int32_t f = 0; f < batch.sliding.frame_count; ++f) {
+        const int32_t k = batch.sliding.first_frame + f;
+        const int32_t position = ANALYSIS_STEP * k;
+        if (next_output < batch.output_frames.size() && batch.output_frames[next_output] == f) {
+            complete_records(run, batch, static_cast<int32_t>(next_output), f);
+            ++next_output;
+            if (position > run.pending.position)
+                write_pending(run.file, run.pending, position, run.totals, run.text);
+            run.pending.position = position;
+            std::copy(run.current.begin(), run.current.end(), run.pending.records.begin());
+            run.pending.count = run.note_count;
         }
         if (k % PROGRESS_EVERY == 0)
-            report_progress(PROGRESS_ANALYSIS, static_cast<int32_t>(position * 100.0 / wave_length));
+            report_progress(PROGRESS_ANALYSIS, static_cast<int32_t>(position * 100.0 / run.wave_length));
         if (conversion_status.stop_request)
+            return false;
+    }
+    return true;
+}
+
+// Every frame of the wave in 16-sample steps, until the end or a stop request. Frames go
+// through in batches: the search of a batch's frames is shared among the workers by note,
+// the output decisions are made in frame order, the pursuit of the output frames is shared
+// by frame, and a last pass in frame order decides continuity, writes the blocks, reports
+// progress and checks the stop request after every frame, exactly as a frame-by-frame run
+// would. A stop request seen after frame k ends the run there: the frames after k in the
+// batch (already analysed) are dropped, so the file is the one a frame-by-frame run
+// stopping after frame k writes.
+RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
+{
+    Run run;
+    run.file = file;
+    run.pool = &pool;
+    const int32_t frame_size = conversion_settings.FFT_SIZE;
+    run.note_count = analysis_tables.grid.note_count;
+    run.wave = wave_data.samples.data();
+    run.wave_length =
+        static_cast<int32_t>(std::min<size_t>(static_cast<size_t>(std::max(wave_data.frame_count, 0)), wave_data.samples.size()));
+    run.frames = (run.wave_length - frame_size) / ANALYSIS_STEP;
+    if (run.frames <= 0)
+        return run.totals;
+
+    run.first_frame.assign(run.wave, run.wave + frame_size);
+    const size_t workers = static_cast<size_t>(run.pool->size());
+    run.scratch.resize(workers);
+    analysis_tables.frames.resize(workers, analysis_tables.frames.front());
+    run.current.resize(static_cast<size_t>(run.note_count));
+    run.pending.records.resize(static_cast<size_t>(run.note_count));
+    auto batch = std::make_unique<Batch>();
+    prepare_sliding_batch(batch->sliding, run.note_count, BATCH_FRAMES);
+    for (int32_t first = 0; first < run.frames; first += BATCH_FRAMES) {
+        batch->sliding.first_frame = first;
+        batch->sliding.frame_count = std::min(BATCH_FRAMES, run.frames - first);
+        search_batch(run, *batch);
+        choose_output_frames(run, *batch);
+        analyse_output_frames(run, *batch);
+        if (!finish_batch(run, *batch))
             break;
     }
-    return totals;
+    return run.totals;
 }
 
 // Header, tables and frames into an open file. Returns the records written.
@@ -92,9 +240,10 @@ int32_t run_analysis(std::FILE* file)
     write_analysis_first_line(file);
     build_pitch_grid();
     plan_sinusoid_windows();
-    build_sinusoid_tables();
+    const std::unique_ptr<WorkerPool> pool = make_pool();
+    build_sinusoid_tables(pool.get());
     write_analysis_header(file);
-    const RunTotals totals = analyse_frames(file);
+    const RunTotals totals = analyse_frames(file, *pool);
     max_level = totals.largest_level;
     return totals.written;
 }
@@ -120,6 +269,7 @@ int32_t analyse_wave()
         refuse(std::string("Cannot create the analysis file \"") + path + "\".");
         return 0;
     }
+    std::setvbuf(file.get(), nullptr, _IOFBF, ANALYSIS_FILE_BUFFER);
     int32_t written = 0;
     bool complete = true;
     try {

@@ -1,12 +1,12 @@
 #include "analysis/analysis_file.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
+#include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <vector>
 
 #include "core/file_io.h"
 #include "core/settings.h"
@@ -22,32 +22,71 @@ constexpr int WINDOW_LENGTHS_PER_LINE = 8;
 
 enum class IntRead { Value, EndOfFile, Malformed };
 
-// Reads the next whitespace-separated decimal integer. Line ends (LF or CR LF) count as
-// whitespace. A token that is no number or does not fit 32 bits is Malformed.
+// The C locale's white space; line ends (LF or CR LF) are white space too.
+bool is_space(int c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// Longest token read; a longer one is no number this file can hold.
+constexpr size_t TOKEN_LIMIT = 23;
+
+// The value of a token of an optional sign and decimal digits, or false.
+bool token_value(const char* token, size_t n, int32_t& value)
+{
+    size_t i = 0;
+    const bool negative = token[0] == '-';
+    if (token[0] == '-' || token[0] == '+')
+        i = 1;
+    if (i == n)
+        return false;
+    int64_t magnitude = 0;
+    for (; i < n; ++i) {
+        const unsigned digit = static_cast<unsigned>(token[i] - '0');
+        if (digit > 9)
+            return false;
+        // Anything past 2^31 is out of range whatever follows.
+        magnitude = std::min<int64_t>(magnitude * 10 + digit, int64_t{1} << 32);
+    }
+    const int64_t v = negative ? -magnitude : magnitude;
+    if (v < INT32_MIN || v > INT32_MAX)
+        return false;
+    value = static_cast<int32_t>(v);
+    return true;
+}
+
+// Reads the next whitespace-separated decimal integer. A token that is no number or does
+// not fit 32 bits is Malformed. The file is only ever read by this thread: no locking per
+// character.
 IntRead read_int(std::FILE* file, int32_t& value)
 {
     int c;
     do {
-        c = std::fgetc(file);
-    } while (c != EOF && std::isspace(c));
+        c = getc_unlocked(file);
+    } while (c != EOF && is_space(c));
     if (c == EOF)
         return IntRead::EndOfFile;
-    char token[24];
+    char token[TOKEN_LIMIT];
     size_t n = 0;
-    while (c != EOF && !std::isspace(c)) {
-        if (n + 1 >= sizeof token)
+    while (c != EOF && !is_space(c)) {
+        if (n == TOKEN_LIMIT)
             return IntRead::Malformed;
         token[n++] = static_cast<char>(c);
-        c = std::fgetc(file);
+        c = getc_unlocked(file);
     }
-    token[n] = '\0';
-    char* end = nullptr;
-    errno = 0;
-    long long v = std::strtoll(token, &end, 10);
-    if (end == token || *end != '\0' || errno != 0 || v < INT32_MIN || v > INT32_MAX)
-        return IntRead::Malformed;
-    value = static_cast<int32_t>(v);
-    return IntRead::Value;
+    return token_value(token, n, value) ? IntRead::Value : IntRead::Malformed;
+}
+
+// Writes the values as decimal numbers separated by single spaces and a newline, as
+// printf's %d does.
+char* put_line(char* out, std::initializer_list<int32_t> values)
+{
+    for (int32_t v : values) {
+        out = std::to_chars(out, out + 11, v).ptr;
+        *out++ = ' ';
+    }
+    out[-1] = '\n';
+    return out;
 }
 
 bool read_ints(std::FILE* file, int32_t* values, int count)
@@ -109,9 +148,23 @@ void write_analysis_header(std::FILE* file)
 void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
                           int32_t position, int32_t duration)
 {
-    std::fprintf(file, "%d %ld %d\n", static_cast<int>(records.size()), static_cast<long>(position), duration);
+    // The block as text in one piece: formatting value by value through the stream costs
+    // more than the analysis of the frame.
+    std::vector<char> text;
+    format_analysis_block(text, records, position, duration);
+    std::fwrite(text.data(), 1, text.size(), file);
+}
+
+void format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
+                           int32_t position, int32_t duration)
+{
+    constexpr size_t LINE_LIMIT = 4 * 12;  // four values with sign and separator
+    text.resize(LINE_LIMIT * (records.size() + 1));
+    char* out = text.data();
+    out = put_line(out, {static_cast<int32_t>(records.size()), position, duration});
     for (const FrameNoteRecord& r : records)
-        std::fprintf(file, "%d %d %d %d\n", r.note, r.fine_step, r.level, r.continuity);
+        out = put_line(out, {r.note, r.fine_step, r.level, r.continuity});
+    text.resize(static_cast<size_t>(out - text.data()));
 }
 
 bool read_analysis_first_line(std::FILE* file, int32_t values[3])
@@ -164,7 +217,11 @@ FileHandle open_analysis_file()
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
         return FileHandle();
-    return open_file(path, "rb");
+    FileHandle file = open_file(path, "rb");
+    // Megabytes per second of audio: read it in large pieces.
+    if (file)
+        std::setvbuf(file.get(), nullptr, _IOFBF, size_t{1} << 20);
+    return file;
 }
 
 int32_t count_analysis_records()

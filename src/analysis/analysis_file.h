@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <vector>
 
 #include "analysis/analysis_results.h"
 #include "core/file_io.h"
@@ -27,6 +28,10 @@ void write_analysis_header(std::FILE* file);
 // One block: its header (record count, frame position, duration) and one line per record.
 void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
                           int32_t position, int32_t duration);
+
+// The text of such a block, replacing the content of text.
+void format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
+                           int32_t position, int32_t duration);
 
 // Reads line 1 into values (fine flag, SL_DIFFLEVEL, SL_DIFFNOTE). False when missing.
 bool read_analysis_first_line(std::FILE* file, int32_t values[3]);

@@ -1,24 +1,28 @@
-// The three kernels that measure and remove one fine pitch's sinusoid in the frame buffer
-// of analysis_tables. Every sample-by-table product is divided by 16384 (toward zero) before
-// it is summed. Products and sums are 64-bit so that frame values grown past 16 bits by
-// earlier subtractions cannot wrap; where 32 bits would not wrap the results are the same.
+// Measuring and removing one fine pitch's sinusoid in a frame buffer. Every sample-by-table
+// product is divided by 16384 (toward zero) before it is summed. The fast kernels of
+// correlation_kernels.h do the work while the values stay in their narrow range; outside it
+// products and sums are 64-bit so that frame values grown past 16 bits by earlier
+// subtractions cannot wrap. Both give the same results wherever 32 bits would not wrap.
 #pragma once
 
 #include <cstdint>
 
-// Correlates fine step fine_step of note note_index with the first window_length samples of
-// the frame, whose first sample is the wave sample at position. With advance > 0 only the
-// last advance samples are added to the running sums kept from the previous frame; with
-// retire > 0 the first retire samples are taken out of them afterwards, ready for a frame
-// retire samples later. Returns the power a*a + b*b with the sine and cosine amplitudes
-// a and b (saturated to 32 bits).
-int64_t sliding_correlation(int32_t note_index, int32_t fine_step, int32_t position, int32_t advance,
-                            int32_t retire, int32_t& a, int32_t& b);
+#include "analysis/sinusoid_tables.h"
 
-// Correlates the fine pitch with the first window_length samples of the frame, phase 0 at
-// the frame's first sample. Returns the power; a and b as above.
-int64_t residual_correlation(int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b);
+// Amplitudes of a window of length samples from its sums (saturated to 32 bits), and the
+// power a*a + b*b they make.
+int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b);
+
+// Correlates fine step fine_step of note note_index with the first window_length samples of
+// the frame, phase 0 at the frame's first sample. Returns the power; a and b as above.
+int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b);
 
 // Subtracts a * sine + b * cosine of the fine pitch (window repeated, phase 0 at the first
-// sample) from the whole frame buffer; frame values saturate at the 32-bit range.
-void subtract_sinusoid(int32_t note_index, int32_t fine_step, int32_t a, int32_t b);
+// sample) from the first count samples of the frame (count -1: all of them); frame values
+// saturate at the 32-bit range. Samples from count on keep stale values: only call with a
+// count that covers every sample a later correlation of this frame reads.
+void subtract_sinusoid(FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t a, int32_t b,
+                       int32_t count = -1);
+
+// Loads samples (FFT_SIZE of them) into the frame as 32-bit values and sets its peak.
+void load_frame_buffer(FrameBuffer& frame, const int16_t* samples);

@@ -18,10 +18,6 @@
 
 namespace {
 
-// Reserving for a whole analysis up front is only worth it up to this many entries; a
-// capacity handed over for a different file must not exhaust memory before reading.
-constexpr int32_t RESERVE_LIMIT = 1 << 22;
-
 using Block = std::array<FrameNoteRecord, ANALYSIS_BLOCK_CAPACITY>;
 
 struct ExtractionState {
@@ -159,9 +155,6 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
     state->fine_note = c.FINE_NOTE == 1;
     state->scale = make_velocity_scale(level_max);
     state->open_segment.fill(-1);
-    note_segment_list.segments.reserve(static_cast<size_t>(std::min(capacity, RESERVE_LIMIT)));
-    if (state->fine_note)
-        pitch_point_list.points.reserve(static_cast<size_t>(std::min(capacity, RESERVE_LIMIT)));
 
     auto block = std::make_unique<Block>();
     AnalysisBlockHeader header;

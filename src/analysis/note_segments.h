@@ -24,12 +24,12 @@ static_assert(sizeof(PitchPoint) == 12);
 
 // Written by note extraction, consumed (released) by the note event builder.
 struct NoteSegmentList {
-    std::vector<NoteSegment> segments;  // room for one segment per analysis record
+    std::vector<NoteSegment> segments;  // grows as segments are made; at most one per analysis record
     int32_t count = 0;
 };
 
 struct PitchPointList {
-    std::vector<PitchPoint> points;  // room for one point per analysis record
+    std::vector<PitchPoint> points;  // grows as points are made; at most one per analysis record
     int32_t count = 0;
 };
 

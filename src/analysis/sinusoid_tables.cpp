@@ -1,6 +1,9 @@
 #include "analysis/sinusoid_tables.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 #include "core/settings.h"
 #include "core/settings_check.h"
@@ -41,53 +44,88 @@ int32_t window_length_for(double period)
     return length;
 }
 
-struct BandMeans {
-    double sine;
-    double cosine;
+// The reference sine and cosine, each followed by a second turn so that a span running past
+// the end of the turn reads on without wrapping its index.
+struct Reference {
+    std::vector<double> sine;
+    std::vector<double> cosine;
 };
 
-// Means of the reference entries lo..hi, wrapping past the end when lo > hi; the entries
-// are summed in index order.
-BandMeans band_means(const std::vector<double>& ref_sine, const std::vector<double>& ref_cosine,
-                     int32_t lo, int32_t hi)
+Reference make_reference()
 {
-    double sine_sum = 0;
-    double cosine_sum = 0;
-    const int32_t first_end = lo <= hi ? hi + 1 : REFERENCE_TABLE_SIZE;
-    for (int32_t k = lo; k < first_end; ++k) {
-        sine_sum += ref_sine[index(k)];
-        cosine_sum += ref_cosine[index(k)];
+    Reference r{std::vector<double>(2 * REFERENCE_TABLE_SIZE), std::vector<double>(2 * REFERENCE_TABLE_SIZE)};
+    for (int32_t k = 0; k < REFERENCE_TABLE_SIZE; ++k) {
+        r.sine[index(k)] = r.sine[index(k + REFERENCE_TABLE_SIZE)] = TABLE_AMPLITUDE * std::sin(k * REFERENCE_PHASE_STEP);
+        r.cosine[index(k)] = r.cosine[index(k + REFERENCE_TABLE_SIZE)] =
+            TABLE_AMPLITUDE * std::cos(k * REFERENCE_PHASE_STEP);
     }
-    if (lo > hi) {
-        for (int32_t k = 0; k <= hi; ++k) {
-            sine_sum += ref_sine[index(k)];
-            cosine_sum += ref_cosine[index(k)];
+    return r;
+}
+
+// The reference span of one window sample: half a sample around its exact phase.
+struct Span {
+    int32_t first;  // 0 .. 32767
+    int32_t count;  // entries, read in index order, wrapping past the end of the turn
+};
+
+Span span_of(int32_t s, double step)
+{
+    int32_t lo = static_cast<int32_t>(s * step - step * 0.25);
+    int32_t hi = static_cast<int32_t>(s * step + step * 0.25);
+    if (lo < 0)
+        lo += REFERENCE_TABLE_SIZE;
+    if (lo > REFERENCE_TABLE_SIZE - 1)
+        lo %= REFERENCE_TABLE_SIZE;
+    if (hi > REFERENCE_TABLE_SIZE - 1)
+        hi %= REFERENCE_TABLE_SIZE;
+    return {lo, lo <= hi ? hi - lo + 1 : REFERENCE_TABLE_SIZE - lo + hi + 1};
+}
+
+constexpr int32_t INTERLEAVED = 4;
+
+// Means of the spans of window samples first .. first + 3 into raw. Every mean sums its
+// entries one after another in index order, as a plain loop would; the four sums only run
+// side by side, which keeps the processor's adders busy.
+void four_means(const Reference& ref, const Span* spans, double* raw_sine, double* raw_cosine)
+{
+    double sine[INTERLEAVED] = {};
+    double cosine[INTERLEAVED] = {};
+    const double* rs[INTERLEAVED];
+    const double* rc[INTERLEAVED];
+    int32_t shared = spans[0].count;
+    for (int32_t u = 0; u < INTERLEAVED; ++u) {
+        rs[u] = ref.sine.data() + spans[u].first;
+        rc[u] = ref.cosine.data() + spans[u].first;
+        shared = std::min(shared, spans[u].count);
+    }
+    for (int32_t m = 0; m < shared; ++m) {
+        for (int32_t u = 0; u < INTERLEAVED; ++u) {
+            sine[u] += rs[u][m];
+            cosine[u] += rc[u][m];
         }
     }
-    const int32_t count = lo <= hi ? hi - lo + 1 : REFERENCE_TABLE_SIZE - lo + hi + 1;
-    return {sine_sum / count, cosine_sum / count};
+    for (int32_t u = 0; u < INTERLEAVED; ++u) {
+        for (int32_t m = shared; m < spans[u].count; ++m) {
+            sine[u] += rs[u][m];
+            cosine[u] += rc[u][m];
+        }
+        raw_sine[u] = sine[u] / spans[u].count;
+        raw_cosine[u] = cosine[u] / spans[u].count;
+    }
 }
 
 // Fills one fine pitch's window: each sample is the reference averaged over half a sample
 // around its exact phase (which smooths the high pitches), minus the window's mean.
-void fill_window(int32_t fine, const std::vector<double>& ref_sine, const std::vector<double>& ref_cosine,
-                 std::vector<double>& raw_sine, std::vector<double>& raw_cosine)
+void fill_window(int32_t fine, const Reference& ref, std::vector<double>& raw_sine, std::vector<double>& raw_cosine)
 {
     AnalysisTables& t = analysis_tables;
     const int32_t length = t.window_length[index(fine)];
     const double step = REFERENCE_TABLE_SIZE / t.period[index(fine)];
-    for (int32_t s = 0; s < length; ++s) {
-        int32_t lo = static_cast<int32_t>(s * step - step * 0.25);
-        int32_t hi = static_cast<int32_t>(s * step + step * 0.25);
-        if (lo < 0)
-            lo += REFERENCE_TABLE_SIZE;
-        if (lo > REFERENCE_TABLE_SIZE - 1)
-            lo %= REFERENCE_TABLE_SIZE;
-        if (hi > REFERENCE_TABLE_SIZE - 1)
-            hi %= REFERENCE_TABLE_SIZE;
-        const BandMeans means = band_means(ref_sine, ref_cosine, lo, hi);
-        raw_sine[index(s)] = means.sine;
-        raw_cosine[index(s)] = means.cosine;
+    for (int32_t s = 0; s < length; s += INTERLEAVED) {
+        Span spans[INTERLEAVED];
+        for (int32_t u = 0; u < INTERLEAVED; ++u)
+            spans[u] = s + u < length ? span_of(s + u, step) : Span{0, 1};
+        four_means(ref, spans, raw_sine.data() + s, raw_cosine.data() + s);
     }
     double sine_sum = 0;
     double cosine_sum = 0;
@@ -102,6 +140,27 @@ void fill_window(int32_t fine, const std::vector<double>& ref_sine, const std::v
         t.sine[offset + index(s)] = static_cast<int16_t>(static_cast<int32_t>(raw_sine[index(s)] - sine_mean));
         t.cosine[offset + index(s)] = static_cast<int16_t>(static_cast<int32_t>(raw_cosine[index(s)] - cosine_mean));
     }
+}
+
+// Scratch of one worker: the raw window before its mean is removed (padded to whole groups
+// of four samples).
+struct RawWindow {
+    std::vector<double> sine = std::vector<double>(REFERENCE_TABLE_SIZE + INTERLEAVED);
+    std::vector<double> cosine = std::vector<double>(REFERENCE_TABLE_SIZE + INTERLEAVED);
+};
+
+// Fills the windows of notes first .. last - 1, fine pitches shared among the pool's workers.
+void fill_notes(int32_t first, int32_t last, const Reference& ref, WorkerPool& pool, std::vector<RawWindow>& raw)
+{
+    const PitchGrid& grid = analysis_tables.grid;
+    const int32_t begin = grid.first_fine[first];
+    const int32_t end = grid.first_fine[last - 1] + grid.fine_count[last - 1];
+    std::atomic<int32_t> next{begin};
+    pool.run([&](int32_t worker) {
+        RawWindow& w = raw[index(worker)];
+        for (int32_t fine = next++; fine < end; fine = next++)
+            fill_window(fine, ref, w.sine, w.cosine);
+    });
 }
 
 } // namespace
@@ -149,12 +208,12 @@ void plan_sinusoid_windows()
             x += 1.0 / 24;
         }
     }
-    t.frame.assign(index(conversion_settings.FFT_SIZE), 0);
+    t.frames.assign(1, FrameBuffer{std::vector<int32_t>(index(conversion_settings.FFT_SIZE), 0), 0});
     t.sliding_sine.assign(total, 0);
     t.sliding_cosine.assign(total, 0);
 }
 
-void build_sinusoid_tables()
+void build_sinusoid_tables(WorkerPool* pool)
 {
     AnalysisTables& t = analysis_tables;
     const int32_t total = static_cast<int32_t>(t.window_length.size());
@@ -164,18 +223,20 @@ void build_sinusoid_tables()
     if (total == 0)
         return;
 
-    std::vector<double> ref_sine(REFERENCE_TABLE_SIZE);
-    std::vector<double> ref_cosine(REFERENCE_TABLE_SIZE);
-    for (int32_t k = 0; k < REFERENCE_TABLE_SIZE; ++k) {
-        ref_sine[index(k)] = TABLE_AMPLITUDE * std::sin(k * REFERENCE_PHASE_STEP);
-        ref_cosine[index(k)] = TABLE_AMPLITUDE * std::cos(k * REFERENCE_PHASE_STEP);
+    std::unique_ptr<WorkerPool> own_pool;
+    if (!pool) {
+        own_pool = std::make_unique<WorkerPool>(1);
+        pool = own_pool.get();
     }
-    std::vector<double> raw_sine(REFERENCE_TABLE_SIZE);
-    std::vector<double> raw_cosine(REFERENCE_TABLE_SIZE);
-    for (int32_t i = 0; i < t.grid.note_count; ++i) {
-        for (int32_t j = 0; j < t.grid.fine_count[i]; ++j)
-            fill_window(t.grid.first_fine[i] + j, ref_sine, ref_cosine, raw_sine, raw_cosine);
-        report_progress(PROGRESS_TABLES, t.grid.first_fine[i] * 100 / t.grid.total_fine);
+    const Reference ref = make_reference();
+    std::vector<RawWindow> raw(index(pool->size()));
+    // A few notes at a time, so that progress is reported after each note as it is built.
+    constexpr int32_t NOTES_AT_ONCE = 4;
+    for (int32_t first = 0; first < t.grid.note_count; first += NOTES_AT_ONCE) {
+        const int32_t last = std::min(first + NOTES_AT_ONCE, t.grid.note_count);
+        fill_notes(first, last, ref, *pool, raw);
+        for (int32_t i = first; i < last; ++i)
+            report_progress(PROGRESS_TABLES, t.grid.first_fine[i] * 100 / t.grid.total_fine);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_results.h"
+#include "core/worker_pool.h"
 
 inline constexpr int32_t REFERENCE_TABLE_SIZE = 32768;  // entries of one full turn
 inline constexpr int32_t TABLE_AMPLITUDE = 16384;       // every correlation product divides by it
@@ -21,6 +22,14 @@ struct PitchGrid {
     int32_t first_fine[MIDI_NOTE_COUNT] = {};
 };
 
+// The working copy of one frame, from which the residual pursuit removes fitted sinusoids.
+struct FrameBuffer {
+    std::vector<int32_t> samples;  // FFT_SIZE
+    // An upper bound of |samples[t]| over the samples a later correlation of this frame may
+    // still read; it decides whether the 32-bit kernels may run.
+    int64_t peak = 0;
+};
+
 // Everything the frame analysis needs, built at the start of a run and freed at its end.
 // Per-fine-pitch vectors have total_fine entries.
 struct AnalysisTables {
@@ -30,7 +39,7 @@ struct AnalysisTables {
     std::vector<int32_t> table_offset;   // first entry of the window in sine and cosine
     std::vector<int16_t> sine;           // all windows end to end, amplitude 16384
     std::vector<int16_t> cosine;
-    std::vector<int32_t> frame;          // FFT_SIZE working samples of the current frame
+    std::vector<FrameBuffer> frames;     // one per analysis worker; plan_sinusoid_windows makes the first
     // Running sums of the sliding correlation. 64-bit: a full 32768-sample window of
     // full-scale samples can leave the 32-bit range.
     std::vector<int64_t> sliding_sine;
@@ -49,8 +58,9 @@ void build_pitch_grid();
 void plan_sinusoid_windows();
 
 // Allocates and fills the sine and cosine windows of every fine pitch, reporting progress
-// after each note.
-void build_sinusoid_tables();
+// after each note from the calling thread. The windows are shared among the workers of
+// pool (without one, the calling thread builds them all).
+void build_sinusoid_tables(WorkerPool* pool = nullptr);
 
 // Releases every array of the run (the grid is cleared too); note_window_length stays.
 void free_analysis_tables();

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/analyse_wave.h"
@@ -204,26 +206,34 @@ TEST(AnalyseWave, ShortWavesWriteOnlyTheHeader)
     }
 }
 
-TEST(AnalyseWave, StopRequestEndsAfterTheFrameInProgress)
+TEST(AnalyseWave, StopRequestEndsAfterTheFrameWhoseCheckSeesIt)
 {
-    test::TempDir dir;
-    const std::string fft = prepare(dir, synth::silence(64 + 16 * 200), 100, 102, 64);
-    // the progress report of frame 20 comes just before the stop check of frame 20
+    // Frames are analysed in batches; a request seen after frame k ends the run there, even
+    // though later frames of its batch were analysed already.
     static int reports;
-    reports = 0;
-    progress_window_hook = [](const char* text) {
-        if (std::string(text).starts_with("周波数") && ++reports == 3)
-            conversion_status.stop_request = 1;
-    };
-    const int32_t written = analyse_wave();
-    finish();
-    conversion_status.stop_request = 0;
-    // frames 0, 2, ..., 20 are output (forced every 32 samples); 20 stays pending
-    EXPECT_EQ(written, 10 * 3);
-    const ParsedFile file = parse(fft);
-    EXPECT_EQ(file.blocks.size(), 10u);
-    EXPECT_EQ(count_analysis_records(), 30);
-    EXPECT_TRUE(analysis_tables.frame.empty());
+    static int stop_at_report;
+    for (int32_t report : {3, 54}) {
+        test::TempDir dir;
+        const std::string fft = prepare(dir, synth::silence(64 + 16 * 700), 100, 102, 64);
+        reports = 0;
+        stop_at_report = report;
+        // the progress report of frame 10 (report - 1) comes just before its stop check
+        progress_window_hook = [](const char* text) {
+            if (std::string(text).starts_with("周波数") && ++reports == stop_at_report)
+                conversion_status.stop_request = 1;
+        };
+        const int32_t written = analyse_wave();
+        finish();
+        conversion_status.stop_request = 0;
+        // every second frame is output (forced every 32 samples); the last one stays pending
+        const int32_t last = 10 * (report - 1);
+        EXPECT_EQ(written, last / 2 * 3) << report;
+        const ParsedFile file = parse(fft);
+        ASSERT_EQ(file.blocks.size(), static_cast<size_t>(last / 2)) << report;
+        EXPECT_EQ(file.blocks.back().position, 16 * (last - 2));
+        EXPECT_EQ(count_analysis_records(), last / 2 * 3);
+        EXPECT_TRUE(analysis_tables.frames.empty());
+    }
 }
 
 TEST(AnalyseWave, ReportsProgressEveryTenFrames)
@@ -231,10 +241,18 @@ TEST(AnalyseWave, ReportsProgressEveryTenFrames)
     test::TempDir dir;
     prepare(dir, synth::silence(64 + 16 * 25), 100, 100, 64);
     static std::vector<std::string> texts;
+    static std::vector<std::thread::id> threads;
     texts.clear();
-    progress_window_hook = [](const char* text) { texts.emplace_back(text); };
+    threads.clear();
+    progress_window_hook = [](const char* text) {
+        texts.emplace_back(text);
+        threads.push_back(std::this_thread::get_id());
+    };
     analyse_wave();
     finish();
+    // all from the thread that runs the analysis (the GUI hands them to its own thread)
+    EXPECT_EQ(std::count(threads.begin(), threads.end(), std::this_thread::get_id()),
+              static_cast<std::ptrdiff_t>(threads.size()));
     // table build (one note: 0 %), then frames 0, 10, 20 of 25 at positions 0, 160, 320 of 464
     const std::vector<std::string> expected = {"正弦波テーブル作成：0 [%]", "周波数解析処理進行中：0 [%]",
                                                "周波数解析処理進行中：34 [%]", "周波数解析処理進行中：68 [%]"};

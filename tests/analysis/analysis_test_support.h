@@ -1,7 +1,9 @@
 // Helpers of the analysis tests: settings for a small key range and the tables built from them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 #include <vector>
 
@@ -33,10 +35,21 @@ inline int32_t fine_index(int32_t midi_note, int32_t step)
     return FINE_STEPS * (midi_note - conversion_settings.KEY_MIN) + step;
 }
 
+// The first frame buffer, which single-frame tests work in.
+inline FrameBuffer& frame_buffer()
+{
+    return analysis_tables.frames.at(0);
+}
+
+// Loads values (zeros after them) into the first frame buffer, with its exact peak.
 inline void load_frame(std::span<const int32_t> values)
 {
-    for (size_t t = 0; t < analysis_tables.frame.size(); ++t)
-        analysis_tables.frame[t] = t < values.size() ? values[t] : 0;
+    FrameBuffer& frame = frame_buffer();
+    frame.peak = 0;
+    for (size_t t = 0; t < frame.samples.size(); ++t) {
+        frame.samples[t] = t < values.size() ? values[t] : 0;
+        frame.peak = std::max<int64_t>(frame.peak, std::abs(int64_t{frame.samples[t]}));
+    }
 }
 
 inline std::vector<int32_t> widen(std::span<const int16_t> samples)

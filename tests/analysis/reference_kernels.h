@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "analysis/correlation_kernels.h"
 #include "analysis/sinusoid_tables.h"
 
 namespace reference {
@@ -85,5 +86,72 @@ inline void subtract(std::vector<int32_t>& frame, int32_t note_index, int32_t fi
         frame[t] = saturate32(v);
     }
 }
+
+// The kernels of correlation_kernels.h written straight from their definitions, in 64 bits
+// with the table index taken modulo the window length: run in place of the fast sets, they
+// must give the same analysis.
+inline int64_t product(int64_t value, int16_t table)
+{
+    return value * table / 16384;
+}
+
+inline CorrelationSums plain_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+{
+    CorrelationSums sums;
+    for (int32_t t = 0; t < length; ++t) {
+        sums.sine += product(frame[t], sine[t]);
+        sums.cosine += product(frame[t], cosine[t]);
+    }
+    return sums;
+}
+
+inline int64_t plain_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine,
+                              int32_t length, int32_t a, int32_t b)
+{
+    int64_t peak = 0;
+    for (int32_t t = 0; t < count; ++t) {
+        frame[t] = saturate32(frame[t] - product(a, sine[t % length]) - product(b, cosine[t % length]));
+        peak = std::max<int64_t>(peak, frame[t] < 0 ? -int64_t{frame[t]} : frame[t]);
+    }
+    return peak;
+}
+
+inline void plain_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine,
+                        int32_t phase, int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+{
+    for (int32_t s = 0; s < steps; ++s) {
+        int64_t sine_step = 0;
+        int64_t cosine_step = 0;
+        for (int32_t n = 16 * s; n < 16 * s + 16; ++n) {
+            const int32_t p = (phase + n) % length;
+            sine_step += product(wave[n + length], sine[p]) - product(wave[n], sine[p]);
+            cosine_step += product(wave[n + length], cosine[p]) - product(wave[n], cosine[p]);
+        }
+        sine_steps[s] = static_cast<int32_t>(sine_step);
+        cosine_steps[s] = static_cast<int32_t>(cosine_step);
+    }
+}
+
+inline void plain_pick(const int32_t* sine_steps, const int32_t* cosine_steps, int32_t steps, int32_t length,
+                       double& sine_sum, double& cosine_sum, int32_t step, double* best_power, int32_t* best_step)
+{
+    int64_t s_sum = static_cast<int64_t>(sine_sum);
+    int64_t c_sum = static_cast<int64_t>(cosine_sum);
+    for (int32_t s = 0; s < steps; ++s) {
+        s_sum += sine_steps[s];
+        c_sum += cosine_steps[s];
+        const int64_t a = 2 * s_sum / length;
+        const int64_t b = 2 * c_sum / length;
+        const int64_t power = a * a + b * b;
+        if (power > static_cast<int64_t>(best_power[s])) {
+            best_power[s] = static_cast<double>(power);
+            best_step[s] = step;
+        }
+    }
+    sine_sum = static_cast<double>(s_sum);
+    cosine_sum = static_cast<double>(c_sum);
+}
+
+inline const CorrelationKernels plain_kernels = {"plain", plain_correlate, plain_subtract, plain_slide, plain_pick};
 
 } // namespace reference

@@ -124,7 +124,8 @@ TEST(WindowPlan, DefaultsGiveTheDocumentedWindows)
     }
     for (int32_t note = 21; note <= 108; ++note)
         EXPECT_EQ(note_window_length[note], analysis_tables.window_length[fine_index(note, 12)]);
-    EXPECT_EQ(analysis_tables.frame.size(), 4096u);
+    ASSERT_EQ(analysis_tables.frames.size(), 1u);
+    EXPECT_EQ(analysis_tables.frames[0].samples.size(), 4096u);
     EXPECT_EQ(analysis_tables.sliding_sine.size(), 2112u);
 }
 
@@ -159,19 +160,24 @@ TEST(WindowPlan, EdgeSettings)
     build_pitch_grid();
     plan_sinusoid_windows();
     EXPECT_TRUE(analysis_tables.window_length.empty());
-    EXPECT_TRUE(analysis_tables.frame.empty());
+    EXPECT_TRUE(analysis_tables.frames.empty());
 }
 
-TEST(SinusoidTables, WindowsMatchTheirDefinition)
+TEST(SinusoidTables, WindowsMatchTheirDefinitionWithAnyNumberOfWorkers)
 {
-    analysis_test::use_keys(106, 108, 1024);
-    analysis_test::build_tables();
-    ASSERT_EQ(analysis_tables.sine.size(), static_cast<size_t>(analysis_tables.table_offset.back() +
-                                                               analysis_tables.window_length.back()));
-    for (int32_t p : {0, 13, 47, 71}) {
-        const PlainWindow w = plain_window(analysis_tables.period[p], analysis_tables.window_length[p]);
-        EXPECT_EQ(table_window(analysis_tables.sine, p), w.sine) << p;
-        EXPECT_EQ(table_window(analysis_tables.cosine, p), w.cosine) << p;
+    for (int32_t workers : {1, 2, 3}) {
+        analysis_test::use_keys(104, 108, 1024);
+        build_pitch_grid();
+        plan_sinusoid_windows();
+        WorkerPool pool(workers);
+        build_sinusoid_tables(&pool);
+        ASSERT_EQ(analysis_tables.sine.size(), static_cast<size_t>(analysis_tables.table_offset.back() +
+                                                                   analysis_tables.window_length.back()));
+        for (int32_t p = 0; p < analysis_tables.grid.total_fine; p += 7) {
+            const PlainWindow w = plain_window(analysis_tables.period[p], analysis_tables.window_length[p]);
+            EXPECT_EQ(table_window(analysis_tables.sine, p), w.sine) << workers << " " << p;
+            EXPECT_EQ(table_window(analysis_tables.cosine, p), w.cosine) << workers << " " << p;
+        }
     }
 }
 
@@ -216,7 +222,10 @@ TEST(SinusoidTables, ReportProgressPerNoteBelowOneHundred)
     texts.clear();
     analysis_test::use_keys(104, 108, 1024);
     progress_window_hook = [](const char* text) { texts.emplace_back(text); };
-    analysis_test::build_tables();
+    build_pitch_grid();
+    plan_sinusoid_windows();
+    WorkerPool pool(2);  // reports still come from this thread, one per note, in order
+    build_sinusoid_tables(&pool);
     progress_window_hook = nullptr;
     const std::vector<std::string> expected = {"正弦波テーブル作成：0 [%]", "正弦波テーブル作成：20 [%]",
                                                "正弦波テーブル作成：40 [%]", "正弦波テーブル作成：60 [%]",
@@ -232,7 +241,7 @@ TEST(SinusoidTables, FreeReleasesEverythingButTheWindowLengths)
     free_analysis_tables();
     EXPECT_EQ(analysis_tables.grid.note_count, 0);
     EXPECT_TRUE(analysis_tables.sine.empty());
-    EXPECT_TRUE(analysis_tables.frame.empty());
+    EXPECT_TRUE(analysis_tables.frames.empty());
     EXPECT_TRUE(analysis_tables.sliding_sine.empty());
     EXPECT_EQ(note_window_length[100], kept);
 }

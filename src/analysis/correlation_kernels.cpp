@@ -1,0 +1,118 @@
+#include "analysis/correlation_kernels.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "analysis/sinusoid_tables.h"
+
+namespace {
+
+// Products of a narrow frame value (or amplitude) and a table entry fit 32 bits.
+int32_t scaled(int32_t value, int16_t table)
+{
+    return value * table / TABLE_AMPLITUDE;
+}
+
+CorrelationSums portable_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+{
+    CorrelationSums sums;
+    for (int32_t t = 0; t < length; ++t) {
+        sums.sine += scaled(frame[t], sine[t]);
+        sums.cosine += scaled(frame[t], cosine[t]);
+    }
+    return sums;
+}
+
+int64_t portable_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
+                          int32_t a, int32_t b)
+{
+    int32_t peak = 0;
+    // The window repeats every length samples: straight runs, no wrapping index.
+    for (int32_t start = 0; start < count; start += length) {
+        int32_t* run = frame + start;
+        const int32_t run_length = std::min(length, count - start);
+        for (int32_t t = 0; t < run_length; ++t) {
+            run[t] -= scaled(a, sine[t]) + scaled(b, cosine[t]);
+            peak = std::max(peak, std::abs(run[t]));
+        }
+    }
+    return peak;
+}
+
+void portable_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
+                    int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+{
+    for (int32_t s = 0; s < steps; ++s) {
+        const int16_t* leaving = wave + 16 * s;
+        const int16_t* entering = leaving + length;
+        int32_t sine_step = 0;
+        int32_t cosine_step = 0;
+        for (int32_t u = 0; u < 16; ++u) {
+            const int32_t p = phase + u < length ? phase + u : phase + u - length;
+            sine_step += scaled(entering[u], sine[p]) - scaled(leaving[u], sine[p]);
+            cosine_step += scaled(entering[u], cosine[p]) - scaled(leaving[u], cosine[p]);
+        }
+        sine_steps[s] = sine_step;
+        cosine_steps[s] = cosine_step;
+        phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
+    }
+}
+
+void portable_pick(const int32_t* sine_steps, const int32_t* cosine_steps, int32_t steps, int32_t length,
+                   double& sine_sum, double& cosine_sum, int32_t step, double* best_power, int32_t* best_step)
+{
+    for (int32_t s = 0; s < steps; ++s) {
+        sine_sum += sine_steps[s];
+        cosine_sum += cosine_steps[s];
+        // A double quotient of whole numbers below 2^53 truncates to the integer quotient.
+        const double a = std::trunc(2 * sine_sum / length);
+        const double b = std::trunc(2 * cosine_sum / length);
+        const double power = a * a + b * b;
+        if (power > best_power[s]) {
+            best_power[s] = power;
+            best_step[s] = step;
+        }
+    }
+}
+
+const CorrelationKernels portable_kernels = {"portable", portable_correlate, portable_subtract, portable_slide,
+                                             portable_pick};
+
+std::vector<const CorrelationKernels*> find_available()
+{
+    std::vector<const CorrelationKernels*> sets = {&portable_kernels};
+    for (const CorrelationKernels* k : {avx2_correlation_kernels(), avx512_correlation_kernels()}) {
+        if (k)
+            sets.push_back(k);
+    }
+    return sets;
+}
+
+const std::vector<const CorrelationKernels*>& available()
+{
+    static const std::vector<const CorrelationKernels*> sets = find_available();
+    return sets;
+}
+
+std::atomic<const CorrelationKernels*> chosen{nullptr};
+
+} // namespace
+
+const CorrelationKernels& correlation_kernels()
+{
+    const CorrelationKernels* k = chosen.load(std::memory_order_relaxed);
+    return k ? *k : *available().back();
+}
+
+std::span<const CorrelationKernels* const> available_correlation_kernels()
+{
+    return available();
+}
+
+void use_correlation_kernels(const CorrelationKernels* kernels)
+{
+    chosen.store(kernels, std::memory_order_relaxed);
+}

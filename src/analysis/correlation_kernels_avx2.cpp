@@ -1,0 +1,238 @@
+// The correlation kernels in AVX2: 8 samples per vector, 32-bit lanes.
+#include "analysis/correlation_kernels.h"
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+
+namespace {
+
+// p / 16384 toward zero: the magnitude is shifted and the sign put back.
+inline __m256i divide_16384(__m256i p)
+{
+    return _mm256_sign_epi32(_mm256_srli_epi32(_mm256_abs_epi32(p), 14), p);
+}
+
+inline __m256i scaled(__m256i values, __m256i table)
+{
+    return divide_16384(_mm256_mullo_epi32(values, table));
+}
+
+inline __m256i widen(const int16_t* p)
+{
+    return _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+inline __m256i load(const int32_t* p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Sum of the 8 lanes in 64 bits.
+inline int64_t lane_sum(__m256i v)
+{
+    const __m256i wide = _mm256_add_epi64(_mm256_cvtepi32_epi64(_mm256_castsi256_si128(v)),
+                                          _mm256_cvtepi32_epi64(_mm256_extracti128_si256(v, 1)));
+    const __m128i pair = _mm_add_epi64(_mm256_castsi256_si128(wide), _mm256_extracti128_si256(wide, 1));
+    return _mm_cvtsi128_si64(pair) + _mm_extract_epi64(pair, 1);
+}
+
+inline int32_t scaled_one(int32_t value, int16_t table)
+{
+    return value * table / 16384;
+}
+
+CorrelationSums avx2_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+{
+    __m256i s0 = _mm256_setzero_si256(), s1 = s0, c0 = s0, c1 = s0;
+    int32_t t = 0;
+    for (; t + 16 <= length; t += 16) {
+        const __m256i x0 = load(frame + t);
+        const __m256i x1 = load(frame + t + 8);
+        s0 = _mm256_add_epi32(s0, scaled(x0, widen(sine + t)));
+        c0 = _mm256_add_epi32(c0, scaled(x0, widen(cosine + t)));
+        s1 = _mm256_add_epi32(s1, scaled(x1, widen(sine + t + 8)));
+        c1 = _mm256_add_epi32(c1, scaled(x1, widen(cosine + t + 8)));
+    }
+    // Each lane holds at most length / 16 terms below 2^17: no 32-bit overflow.
+    CorrelationSums sums{lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
+    for (; t < length; ++t) {
+        sums.sine += scaled_one(frame[t], sine[t]);
+        sums.cosine += scaled_one(frame[t], cosine[t]);
+    }
+    return sums;
+}
+
+int64_t avx2_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
+                      int32_t a, int32_t b)
+{
+    const __m256i va = _mm256_set1_epi32(a);
+    const __m256i vb = _mm256_set1_epi32(b);
+    __m256i peak = _mm256_setzero_si256();
+    int32_t tail_peak = 0;
+    for (int32_t start = 0; start < count; start += length) {
+        int32_t* run = frame + start;
+        const int32_t run_length = count - start < length ? count - start : length;
+        int32_t t = 0;
+        for (; t + 8 <= run_length; t += 8) {
+            const __m256i fitted = _mm256_add_epi32(scaled(va, widen(sine + t)), scaled(vb, widen(cosine + t)));
+            const __m256i y = _mm256_sub_epi32(load(run + t), fitted);
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(run + t), y);
+            peak = _mm256_max_epi32(peak, _mm256_abs_epi32(y));
+        }
+        for (; t < run_length; ++t) {
+            run[t] -= scaled_one(a, sine[t]) + scaled_one(b, cosine[t]);
+            const int32_t magnitude = run[t] < 0 ? -run[t] : run[t];
+            tail_peak = magnitude > tail_peak ? magnitude : tail_peak;
+        }
+    }
+    __m128i m = _mm_max_epi32(_mm256_castsi256_si128(peak), _mm256_extracti128_si256(peak, 1));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(1, 0, 3, 2)));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1)));
+    const int32_t vector_peak = _mm_cvtsi128_si32(m);
+    return vector_peak > tail_peak ? vector_peak : tail_peak;
+}
+
+// The 16 table entries from phase on, continuing at the window's start past its end.
+struct TableRun {
+    __m256i low;
+    __m256i high;
+};
+
+inline TableRun table_run(const int16_t* table, int32_t phase, int32_t length)
+{
+    if (phase + 16 <= length)
+        return {widen(table + phase), widen(table + phase + 8)};
+    int16_t wrapped[16];
+    for (int32_t u = 0; u < 16; ++u)
+        wrapped[u] = table[phase + u < length ? phase + u : phase + u - length];
+    return {widen(wrapped), widen(wrapped + 8)};
+}
+
+// The step's 16 entering minus leaving products, folded to 8 lanes.
+inline __m256i step_lanes(const int16_t* leaving, int32_t length, const TableRun& table)
+{
+    const __m256i out_low = widen(leaving), out_high = widen(leaving + 8);
+    const __m256i in_low = widen(leaving + length), in_high = widen(leaving + length + 8);
+    const __m256i low = _mm256_sub_epi32(scaled(in_low, table.low), scaled(out_low, table.low));
+    const __m256i high = _mm256_sub_epi32(scaled(in_high, table.high), scaled(out_high, table.high));
+    return _mm256_add_epi32(low, high);
+}
+
+// Eight vectors to their eight lane sums, in order.
+inline __m256i fold8(const __m256i* v)
+{
+    const __m256i h0 = _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
+    const __m256i h1 = _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+    return _mm256_add_epi32(_mm256_permute2x128_si256(h0, h1, 0x20), _mm256_permute2x128_si256(h0, h1, 0x31));
+}
+
+void avx2_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
+                int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+{
+    for (int32_t group = 0; group < steps; group += 8) {
+        __m256i sine_lanes[8];
+        __m256i cosine_lanes[8];
+        for (int32_t i = 0; i < 8; ++i) {
+            const int32_t s = group + i;
+            if (s < steps) {
+                const int16_t* leaving = wave + 16 * s;
+                sine_lanes[i] = step_lanes(leaving, length, table_run(sine, phase, length));
+                cosine_lanes[i] = step_lanes(leaving, length, table_run(cosine, phase, length));
+                phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
+            } else {
+                sine_lanes[i] = cosine_lanes[i] = _mm256_setzero_si256();
+            }
+        }
+        alignas(32) int32_t sine_sums[8];
+        alignas(32) int32_t cosine_sums[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(sine_sums), fold8(sine_lanes));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(cosine_sums), fold8(cosine_lanes));
+        for (int32_t i = 0; i < 8 && group + i < steps; ++i) {
+            sine_steps[group + i] = sine_sums[i];
+            cosine_steps[group + i] = cosine_sums[i];
+        }
+    }
+}
+
+// Running sums of four steps on top of carry (whose lanes all hold the sum so far).
+inline __m256d running_sums(__m256d carry, __m256d steps)
+{
+    const __m256d zero = _mm256_setzero_pd();
+    steps = _mm256_add_pd(steps, _mm256_blend_pd(_mm256_permute4x64_pd(steps, _MM_SHUFFLE(2, 1, 0, 0)), zero, 0x1));
+    steps = _mm256_add_pd(steps, _mm256_blend_pd(_mm256_permute4x64_pd(steps, _MM_SHUFFLE(1, 0, 0, 0)), zero, 0x3));
+    return _mm256_add_pd(carry, steps);
+}
+
+inline __m256d truncated_quotient(__m256d sum, __m256d length)
+{
+    return _mm256_round_pd(_mm256_div_pd(_mm256_add_pd(sum, sum), length), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+}
+
+void avx2_pick(const int32_t* sine_steps, const int32_t* cosine_steps, int32_t steps, int32_t length,
+               double& sine_sum, double& cosine_sum, int32_t step, double* best_power, int32_t* best_step)
+{
+    const __m256d window = _mm256_set1_pd(length);
+    const __m128i step_lanes = _mm_set1_epi32(step);
+    __m256d sine_carry = _mm256_set1_pd(sine_sum);
+    __m256d cosine_carry = _mm256_set1_pd(cosine_sum);
+    int32_t s = 0;
+    for (; s + 4 <= steps; s += 4) {
+        const __m256d sines = running_sums(
+            sine_carry, _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sine_steps + s))));
+        const __m256d cosines = running_sums(
+            cosine_carry, _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cosine_steps + s))));
+        sine_carry = _mm256_permute4x64_pd(sines, _MM_SHUFFLE(3, 3, 3, 3));
+        cosine_carry = _mm256_permute4x64_pd(cosines, _MM_SHUFFLE(3, 3, 3, 3));
+        const __m256d a = truncated_quotient(sines, window);
+        const __m256d b = truncated_quotient(cosines, window);
+        const __m256d power = _mm256_add_pd(_mm256_mul_pd(a, a), _mm256_mul_pd(b, b));
+        const __m256d best = _mm256_loadu_pd(best_power + s);
+        const __m256d larger = _mm256_cmp_pd(power, best, _CMP_GT_OQ);
+        _mm256_storeu_pd(best_power + s, _mm256_blendv_pd(best, power, larger));
+        // One 32-bit mask lane per 64-bit comparison lane.
+        const __m256i wide_mask = _mm256_castpd_si256(larger);
+        const __m128i mask = _mm256_castsi256_si128(
+            _mm256_permutevar8x32_epi32(wide_mask, _mm256_setr_epi32(0, 2, 4, 6, 0, 2, 4, 6)));
+        _mm_maskstore_epi32(best_step + s, mask, step_lanes);
+    }
+    sine_sum = _mm256_cvtsd_f64(sine_carry);
+    cosine_sum = _mm256_cvtsd_f64(cosine_carry);
+    for (; s < steps; ++s) {
+        sine_sum += sine_steps[s];
+        cosine_sum += cosine_steps[s];
+        double a = 2 * sine_sum / length;
+        double b = 2 * cosine_sum / length;
+        a = a < 0 ? -__builtin_floor(-a) : __builtin_floor(a);
+        b = b < 0 ? -__builtin_floor(-b) : __builtin_floor(b);
+        const double power = a * a + b * b;
+        if (power > best_power[s]) {
+            best_power[s] = power;
+            best_step[s] = step;
+        }
+    }
+}
+
+const CorrelationKernels kernels = {"avx2", avx2_correlate, avx2_subtract, avx2_slide, avx2_pick};
+
+} // namespace
+
+#pragma GCC pop_options
+
+const CorrelationKernels* avx2_correlation_kernels()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? &kernels : nullptr;
+}
+
+#else
+
+const CorrelationKernels* avx2_correlation_kernels()
+{
+    return nullptr;
+}
+
+#endif

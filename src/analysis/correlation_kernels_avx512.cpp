@@ -1,0 +1,247 @@
+// The correlation kernels in AVX-512 (F, BW and VL): 16 samples per vector, 32-bit lanes.
+#include "analysis/correlation_kernels.h"
+
+#if defined(__x86_64__)
+
+// GCC 12 warns inside its own AVX-512 header (the undefined source vectors of the
+// intrinsics), a known false alarm.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#include <immintrin.h>
+
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vl")
+
+namespace {
+
+// p / 16384 toward zero: negative products are raised by 16383 before the shift.
+inline __m512i divide_16384(__m512i p)
+{
+    const __mmask16 negative = _mm512_cmplt_epi32_mask(p, _mm512_setzero_si512());
+    return _mm512_srai_epi32(_mm512_mask_add_epi32(p, negative, p, _mm512_set1_epi32(16383)), 14);
+}
+
+inline __m512i scaled(__m512i values, __m512i table)
+{
+    return divide_16384(_mm512_mullo_epi32(values, table));
+}
+
+inline __m512i widen(const int16_t* p)
+{
+    return _mm512_cvtepi16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+inline __m512i widen_first(const int16_t* p, __mmask16 lanes)
+{
+    return _mm512_cvtepi16_epi32(_mm256_maskz_loadu_epi16(lanes, p));
+}
+
+inline __mmask16 first_lanes(int32_t n)
+{
+    return static_cast<__mmask16>((1u << n) - 1);
+}
+
+// Sum of the 16 lanes in 64 bits.
+inline int64_t lane_sum(__m512i v)
+{
+    const __m512i low = _mm512_cvtepi32_epi64(_mm512_castsi512_si256(v));
+    const __m512i high = _mm512_cvtepi32_epi64(_mm512_extracti64x4_epi64(v, 1));
+    return _mm512_reduce_add_epi64(_mm512_add_epi64(low, high));
+}
+
+CorrelationSums avx512_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+{
+    __m512i s0 = _mm512_setzero_si512(), s1 = s0, c0 = s0, c1 = s0;
+    int32_t t = 0;
+    for (; t + 32 <= length; t += 32) {
+        const __m512i x0 = _mm512_loadu_si512(frame + t);
+        const __m512i x1 = _mm512_loadu_si512(frame + t + 16);
+        s0 = _mm512_add_epi32(s0, scaled(x0, widen(sine + t)));
+        c0 = _mm512_add_epi32(c0, scaled(x0, widen(cosine + t)));
+        s1 = _mm512_add_epi32(s1, scaled(x1, widen(sine + t + 16)));
+        c1 = _mm512_add_epi32(c1, scaled(x1, widen(cosine + t + 16)));
+    }
+    for (; t < length; t += 16) {
+        const __mmask16 lanes = length - t >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(length - t);
+        const __m512i x = _mm512_maskz_loadu_epi32(lanes, frame + t);
+        s0 = _mm512_add_epi32(s0, scaled(x, widen_first(sine + t, lanes)));
+        c0 = _mm512_add_epi32(c0, scaled(x, widen_first(cosine + t, lanes)));
+    }
+    // Each lane holds at most length / 16 terms below 2^17: no 32-bit overflow.
+    return {lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
+}
+
+int64_t avx512_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
+                        int32_t a, int32_t b)
+{
+    const __m512i va = _mm512_set1_epi32(a);
+    const __m512i vb = _mm512_set1_epi32(b);
+    __m512i peak = _mm512_setzero_si512();
+    for (int32_t start = 0; start < count; start += length) {
+        int32_t* run = frame + start;
+        const int32_t run_length = count - start < length ? count - start : length;
+        for (int32_t t = 0; t < run_length; t += 16) {
+            const __mmask16 lanes =
+                run_length - t >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(run_length - t);
+            const __m512i fitted = _mm512_add_epi32(scaled(va, widen_first(sine + t, lanes)),
+                                                    scaled(vb, widen_first(cosine + t, lanes)));
+            const __m512i y = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(lanes, run + t), fitted);
+            _mm512_mask_storeu_epi32(run + t, lanes, y);
+            peak = _mm512_max_epi32(peak, _mm512_abs_epi32(y));
+        }
+    }
+    return _mm512_reduce_max_epi32(peak);
+}
+
+// The 16 table entries from phase on, continuing at the window's start past its end.
+inline __m512i table_run(const int16_t* table, int32_t phase, int32_t length)
+{
+    if (phase + 16 <= length)
+        return widen(table + phase);
+    const __mmask16 before_end = first_lanes(length - phase);
+    // Masked-off lanes are not read, so the addresses outside the window are never touched.
+    const __m256i head = _mm256_maskz_loadu_epi16(before_end, table + phase);
+    return _mm512_cvtepi16_epi32(_mm256_mask_loadu_epi16(head, static_cast<__mmask16>(~before_end),
+                                                         table + phase - length));
+}
+
+// Per-lane changes of one step: entering minus leaving products.
+struct StepLanes {
+    __m512i sine;
+    __m512i cosine;
+};
+
+inline StepLanes step_lanes(const int16_t* leaving, int32_t length, const int16_t* sine, const int16_t* cosine,
+                            int32_t phase)
+{
+    const __m512i out = widen(leaving);
+    const __m512i in = widen(leaving + length);
+    const __m512i s = table_run(sine, phase, length);
+    const __m512i c = table_run(cosine, phase, length);
+    return {_mm512_sub_epi32(scaled(in, s), scaled(out, s)), _mm512_sub_epi32(scaled(in, c), scaled(out, c))};
+}
+
+// Four vectors to one whose 128-bit lane L holds, for each of the four, the sum of its
+// elements 4L .. 4L+3.
+inline __m512i fold4(__m512i v0, __m512i v1, __m512i v2, __m512i v3)
+{
+    const __m512i x01 = _mm512_add_epi32(_mm512_unpacklo_epi32(v0, v1), _mm512_unpackhi_epi32(v0, v1));
+    const __m512i x23 = _mm512_add_epi32(_mm512_unpacklo_epi32(v2, v3), _mm512_unpackhi_epi32(v2, v3));
+    return _mm512_add_epi32(_mm512_unpacklo_epi64(x01, x23), _mm512_unpackhi_epi64(x01, x23));
+}
+
+// Four results of fold4 (sixteen vectors) to the sixteen lane sums, in order.
+inline __m512i fold16(__m512i w0, __m512i w1, __m512i w2, __m512i w3)
+{
+    const __m512i u01 = _mm512_add_epi32(_mm512_shuffle_i32x4(w0, w1, _MM_SHUFFLE(2, 0, 2, 0)),
+                                         _mm512_shuffle_i32x4(w0, w1, _MM_SHUFFLE(3, 1, 3, 1)));
+    const __m512i u23 = _mm512_add_epi32(_mm512_shuffle_i32x4(w2, w3, _MM_SHUFFLE(2, 0, 2, 0)),
+                                         _mm512_shuffle_i32x4(w2, w3, _MM_SHUFFLE(3, 1, 3, 1)));
+    return _mm512_add_epi32(_mm512_shuffle_i32x4(u01, u23, _MM_SHUFFLE(2, 0, 2, 0)),
+                            _mm512_shuffle_i32x4(u01, u23, _MM_SHUFFLE(3, 1, 3, 1)));
+}
+
+void avx512_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
+                  int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+{
+    for (int32_t group = 0; group < steps; group += 16) {
+        __m512i sine_folds[4];
+        __m512i cosine_folds[4];
+        for (int32_t quad = 0; quad < 4; ++quad) {
+            StepLanes lanes[4];
+            for (int32_t i = 0; i < 4; ++i) {
+                const int32_t s = group + 4 * quad + i;
+                if (s < steps) {
+                    lanes[i] = step_lanes(wave + 16 * s, length, sine, cosine, phase);
+                    phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
+                } else {
+                    lanes[i] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+                }
+            }
+            sine_folds[quad] = fold4(lanes[0].sine, lanes[1].sine, lanes[2].sine, lanes[3].sine);
+            cosine_folds[quad] = fold4(lanes[0].cosine, lanes[1].cosine, lanes[2].cosine, lanes[3].cosine);
+        }
+        const __mmask16 kept = steps - group >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(steps - group);
+        _mm512_mask_storeu_epi32(sine_steps + group, kept,
+                                 fold16(sine_folds[0], sine_folds[1], sine_folds[2], sine_folds[3]));
+        _mm512_mask_storeu_epi32(cosine_steps + group, kept,
+                                 fold16(cosine_folds[0], cosine_folds[1], cosine_folds[2], cosine_folds[3]));
+    }
+}
+
+// Lanes shifted up by `by` (1, 2 or 4), zeros coming in at lane 0.
+template <int by>
+inline __m512d shifted_up(__m512d v)
+{
+    return _mm512_castsi512_pd(_mm512_alignr_epi64(_mm512_castpd_si512(v), _mm512_setzero_si512(), 8 - by));
+}
+
+// Running sums of eight steps on top of carry (whose lanes all hold the sum so far).
+inline __m512d running_sums(__m512d carry, __m512d steps)
+{
+    steps = _mm512_add_pd(steps, shifted_up<1>(steps));
+    steps = _mm512_add_pd(steps, shifted_up<2>(steps));
+    steps = _mm512_add_pd(steps, shifted_up<4>(steps));
+    return _mm512_add_pd(carry, steps);
+}
+
+inline __m512d last_lane(__m512d v)
+{
+    return _mm512_permutexvar_pd(_mm512_set1_epi64(7), v);
+}
+
+inline __m512d truncated_quotient(__m512d sum, __m512d length)
+{
+    return _mm512_roundscale_pd(_mm512_div_pd(_mm512_add_pd(sum, sum), length), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+}
+
+void avx512_pick(const int32_t* sine_steps, const int32_t* cosine_steps, int32_t steps, int32_t length,
+                 double& sine_sum, double& cosine_sum, int32_t step, double* best_power, int32_t* best_step)
+{
+    const __m512d window = _mm512_set1_pd(length);
+    const __m256i step_lanes = _mm256_set1_epi32(step);
+    __m512d sine_carry = _mm512_set1_pd(sine_sum);
+    __m512d cosine_carry = _mm512_set1_pd(cosine_sum);
+    for (int32_t s = 0; s < steps; s += 8) {
+        const __mmask8 lanes = steps - s >= 8 ? static_cast<__mmask8>(0xFF) : static_cast<__mmask8>((1u << (steps - s)) - 1);
+        const __m512d sines = running_sums(sine_carry, _mm512_cvtepi32_pd(_mm256_maskz_loadu_epi32(lanes, sine_steps + s)));
+        const __m512d cosines =
+            running_sums(cosine_carry, _mm512_cvtepi32_pd(_mm256_maskz_loadu_epi32(lanes, cosine_steps + s)));
+        sine_carry = last_lane(sines);
+        cosine_carry = last_lane(cosines);
+        const __m512d a = truncated_quotient(sines, window);
+        const __m512d b = truncated_quotient(cosines, window);
+        const __m512d power = _mm512_add_pd(_mm512_mul_pd(a, a), _mm512_mul_pd(b, b));
+        const __m512d best = _mm512_maskz_loadu_pd(lanes, best_power + s);
+        const __mmask8 larger = _mm512_mask_cmp_pd_mask(lanes, power, best, _CMP_GT_OQ);
+        _mm512_mask_storeu_pd(best_power + s, larger, power);
+        _mm256_mask_storeu_epi32(best_step + s, larger, step_lanes);
+    }
+    sine_sum = _mm512_cvtsd_f64(sine_carry);
+    cosine_sum = _mm512_cvtsd_f64(cosine_carry);
+}
+
+const CorrelationKernels kernels = {"avx512", avx512_correlate, avx512_subtract, avx512_slide, avx512_pick};
+
+} // namespace
+
+#pragma GCC pop_options
+#pragma GCC diagnostic pop
+
+const CorrelationKernels* avx512_correlation_kernels()
+{
+    __builtin_cpu_init();
+    const bool usable = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                        __builtin_cpu_supports("avx512vl");
+    return usable ? &kernels : nullptr;
+}
+
+#else
+
+const CorrelationKernels* avx512_correlation_kernels()
+{
+    return nullptr;
+}
+
+#endif

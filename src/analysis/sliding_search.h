@@ -1,0 +1,47 @@
+// The fine-pitch search over consecutive frames: for every analysed note and frame, the
+// largest sliding power among the note's 24 fine pitches, its step, and how much the note's
+// best power changed against the frame before. The sliding sums of a fine pitch form one
+// chain through the frames, so a batch of frames is searched note by note, and different
+// notes can be searched on different threads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/frame_state.h"
+
+// Results for frames first_frame .. first_frame + frame_count - 1 of the run, one row of
+// `capacity` entries per note.
+struct SlidingBatch {
+    int32_t first_frame = 0;
+    int32_t frame_count = 0;
+    int32_t capacity = 0;
+    // Powers are whole numbers below 2^53, held exactly as doubles for the kernels' sake.
+    std::vector<double> best_power;   // strictly larger wins, so the lowest step wins ties
+    std::vector<int32_t> best_step;   // 12 when no fine pitch has a positive power
+    std::vector<int32_t> change;      // 0..1000 against the previous analysed frame
+
+    size_t at(int32_t note_index, int32_t frame) const { return static_cast<size_t>(note_index * capacity + frame); }
+};
+
+// Room for note_count notes of up to capacity frames.
+void prepare_sliding_batch(SlidingBatch& batch, int32_t note_count, int32_t capacity);
+
+// Working room of one thread for search_note.
+struct SlidingScratch {
+    std::vector<int32_t> sine_steps;
+    std::vector<int32_t> cosine_steps;
+};
+
+// The change of a note's best power against the previous analysed frame: |d| * 1000 / s
+// with d the difference and s the sum of the two, 500 when s is 0 but d is not, else 0.
+int32_t power_change(int64_t power, int64_t previous);
+
+// Searches one note over the batch's frames of the wave (the frame at run index k starts at
+// sample 16k). The sliding sums of the note's fine pitches continue from the batch before,
+// or start afresh when the batch begins at frame 0, whose samples first_frame holds as
+// 32-bit values. previous_power is the note's best power in the frame before the batch and
+// becomes that of the batch's last frame.
+void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_index, SlidingBatch& batch,
+                 int64_t& previous_power, SlidingScratch& scratch);
