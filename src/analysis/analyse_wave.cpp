@@ -31,7 +31,7 @@ constexpr int32_t PROGRESS_EVERY = 10;
 constexpr size_t ANALYSIS_FILE_BUFFER = size_t{1} << 20;
 // Frames searched and analysed together: enough to keep every core busy between the short
 // sequential passes, few enough that a stop request is honoured quickly.
-constexpr int32_t BATCH_FRAMES = 512;
+constexpr int32_t BATCH_FRAMES = 2048;
 
 void refuse(const std::string& text)
 {
@@ -96,15 +96,29 @@ std::unique_ptr<WorkerPool> make_pool()
     }
 }
 
+// Sets the batch to the frames from first on (as many as fit and remain).
+void place_batch(const Run& run, Batch& batch, int32_t first)
+{
+    batch.sliding.first_frame = first;
+    batch.sliding.frame_count = std::min(BATCH_FRAMES, run.frames - first);
+}
+
+// Searches notes of the batch, taken one at a time from next_note, until none is left or
+// stop is set.
+void search_notes(Run& run, Batch& batch, int32_t worker, std::atomic<int32_t>& next_note,
+                  const std::atomic<bool>& stop)
+{
+    for (int32_t i = next_note++; i < run.note_count && !stop; i = next_note++)
+        search_note(run.wave, run.first_frame.data(), i, batch.sliding, run.state.prev_power[i],
+                    run.scratch[static_cast<size_t>(worker)]);
+}
+
 // Fine-pitch search of the batch, notes shared among the workers.
 void search_batch(Run& run, Batch& batch)
 {
     std::atomic<int32_t> next_note{0};
-    run.pool->run([&](int32_t worker) {
-        for (int32_t i = next_note++; i < run.note_count; i = next_note++)
-            search_note(run.wave, run.first_frame.data(), i, batch.sliding, run.state.prev_power[i],
-                        run.scratch[static_cast<size_t>(worker)]);
-    });
+    const std::atomic<bool> never{false};
+    run.pool->run([&](int32_t worker) { search_notes(run, batch, worker, next_note, never); });
 }
 
 // Which frames are output: forced ones, and those whose spectrum changed enough.
@@ -192,14 +206,34 @@ bool finish_batch(Run& run, const Batch& batch)
     return true;
 }
 
+// Finishes a batch on the calling thread while the other workers start the search of the
+// next one (when there is one), which the calling thread then joins. Only the search writes
+// the sliding sums and best powers, only the finishing pass the continuity state and the
+// file. False when a stop request ended the run; the search is then abandoned.
+bool finish_while_searching(Run& run, const Batch& finished, Batch* next)
+{
+    std::atomic<int32_t> next_note{0};
+    std::atomic<bool> stopped{false};
+    bool going = true;
+    run.pool->run([&](int32_t worker) {
+        if (worker == 0 && !finish_batch(run, finished)) {
+            going = false;
+            stopped = true;
+        }
+        if (next)
+            search_notes(run, *next, worker, next_note, stopped);
+    });
+    return going;
+}
+
 // Every frame of the wave in 16-sample steps, until the end or a stop request. Frames go
 // through in batches: the search of a batch's frames is shared among the workers by note,
 // the output decisions are made in frame order, the pursuit of the output frames is shared
 // by frame, and a last pass in frame order decides continuity, writes the blocks, reports
 // progress and checks the stop request after every frame, exactly as a frame-by-frame run
-// would. A stop request seen after frame k ends the run there: the frames after k in the
-// batch (already analysed) are dropped, so the file is the one a frame-by-frame run
-// stopping after frame k writes.
+// would; that pass runs while the other workers search the next batch. A stop request seen
+// after frame k ends the run there: the frames after k (already analysed, or being searched)
+// are dropped, so the file is the one a frame-by-frame run stopping after frame k writes.
 RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
 {
     Run run;
@@ -220,15 +254,22 @@ RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
     analysis_tables.frames.resize(workers, analysis_tables.frames.front());
     run.current.resize(static_cast<size_t>(run.note_count));
     run.pending.records.resize(static_cast<size_t>(run.note_count));
-    auto batch = std::make_unique<Batch>();
-    prepare_sliding_batch(batch->sliding, run.note_count, BATCH_FRAMES);
-    for (int32_t first = 0; first < run.frames; first += BATCH_FRAMES) {
-        batch->sliding.first_frame = first;
-        batch->sliding.frame_count = std::min(BATCH_FRAMES, run.frames - first);
-        search_batch(run, *batch);
-        choose_output_frames(run, *batch);
-        analyse_output_frames(run, *batch);
-        if (!finish_batch(run, *batch))
+    // Two batches: one being finished while the next one is searched.
+    auto batches = std::make_unique<Batch[]>(2);
+    for (int32_t b = 0; b < 2; ++b)
+        prepare_sliding_batch(batches[b].sliding, run.note_count, BATCH_FRAMES);
+    place_batch(run, batches[0], 0);
+    search_batch(run, batches[0]);
+    for (int32_t first = 0, b = 0; first < run.frames; first += BATCH_FRAMES, b = 1 - b) {
+        Batch& batch = batches[b];
+        choose_output_frames(run, batch);
+        analyse_output_frames(run, batch);
+        Batch* next = nullptr;
+        if (first + BATCH_FRAMES < run.frames) {
+            next = &batches[1 - b];
+            place_batch(run, *next, first + BATCH_FRAMES);
+        }
+        if (!finish_while_searching(run, batch, next))
             break;
     }
     return run.totals;
