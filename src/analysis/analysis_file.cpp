@@ -29,35 +29,12 @@ bool is_space(int c)
 }
 
 // Longest token read; a longer one is no number this file can hold.
-constexpr size_t TOKEN_LIMIT = 23;
+constexpr int32_t TOKEN_LIMIT = 23;
 
-// The value of a token of an optional sign and decimal digits, or false.
-bool token_value(const char* token, size_t n, int32_t& value)
-{
-    size_t i = 0;
-    const bool negative = token[0] == '-';
-    if (token[0] == '-' || token[0] == '+')
-        i = 1;
-    if (i == n)
-        return false;
-    int64_t magnitude = 0;
-    for (; i < n; ++i) {
-        const unsigned digit = static_cast<unsigned>(token[i] - '0');
-        if (digit > 9)
-            return false;
-        // Anything past 2^31 is out of range whatever follows.
-        magnitude = std::min<int64_t>(magnitude * 10 + digit, int64_t{1} << 32);
-    }
-    const int64_t v = negative ? -magnitude : magnitude;
-    if (v < INT32_MIN || v > INT32_MAX)
-        return false;
-    value = static_cast<int32_t>(v);
-    return true;
-}
-
-// Reads the next whitespace-separated decimal integer. A token that is no number or does
-// not fit 32 bits is Malformed. The file is only ever read by this thread: no locking per
-// character.
+// Reads the next whitespace-separated decimal integer: an optional sign and digits. A token
+// that is anything else, longer than TOKEN_LIMIT or outside 32 bits is Malformed (and the
+// rest of it is left unread: nothing is read after damage). The file is only ever read by
+// this thread: no locking per character.
 IntRead read_int(std::FILE* file, int32_t& value)
 {
     int c;
@@ -66,15 +43,32 @@ IntRead read_int(std::FILE* file, int32_t& value)
     } while (c != EOF && is_space(c));
     if (c == EOF)
         return IntRead::EndOfFile;
-    char token[TOKEN_LIMIT];
-    size_t n = 0;
-    while (c != EOF && !is_space(c)) {
-        if (n == TOKEN_LIMIT)
-            return IntRead::Malformed;
-        token[n++] = static_cast<char>(c);
+    const bool negative = c == '-';
+    int32_t length = 0;
+    if (c == '-' || c == '+') {
         c = getc_unlocked(file);
+        length = 1;
     }
-    return token_value(token, n, value) ? IntRead::Value : IntRead::Malformed;
+    int64_t magnitude = 0;
+    int32_t digits = 0;
+    for (; c != EOF; c = getc_unlocked(file)) {
+        const unsigned digit = static_cast<unsigned>(c - '0');
+        if (digit > 9) {
+            if (is_space(c))
+                break;
+            return IntRead::Malformed;
+        }
+        if (++length > TOKEN_LIMIT)
+            return IntRead::Malformed;
+        // Anything past 2^31 is out of range whatever follows.
+        magnitude = std::min<int64_t>(magnitude * 10 + digit, int64_t{1} << 32);
+        ++digits;
+    }
+    const int64_t v = negative ? -magnitude : magnitude;
+    if (digits == 0 || v < INT32_MIN || v > INT32_MAX)
+        return IntRead::Malformed;
+    value = static_cast<int32_t>(v);
+    return IntRead::Value;
 }
 
 // Writes the values as decimal numbers separated by single spaces and a newline, as
@@ -151,20 +145,22 @@ void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> reco
     // The block as text in one piece: formatting value by value through the stream costs
     // more than the analysis of the frame.
     std::vector<char> text;
-    format_analysis_block(text, records, position, duration);
-    std::fwrite(text.data(), 1, text.size(), file);
+    const size_t length = format_analysis_block(text, records, position, duration);
+    std::fwrite(text.data(), 1, length, file);
 }
 
-void format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
-                           int32_t position, int32_t duration)
+size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
+                             int32_t position, int32_t duration)
 {
     constexpr size_t LINE_LIMIT = 4 * 12;  // four values with sign and separator
-    text.resize(LINE_LIMIT * (records.size() + 1));
+    const size_t room = LINE_LIMIT * (records.size() + 1);
+    if (text.size() < room)
+        text.resize(room);
     char* out = text.data();
     out = put_line(out, {static_cast<int32_t>(records.size()), position, duration});
     for (const FrameNoteRecord& r : records)
         out = put_line(out, {r.note, r.fine_step, r.level, r.continuity});
-    text.resize(static_cast<size_t>(out - text.data()));
+    return static_cast<size_t>(out - text.data());
 }
 
 bool read_analysis_first_line(std::FILE* file, int32_t values[3])

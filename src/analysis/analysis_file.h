@@ -29,9 +29,9 @@ void write_analysis_header(std::FILE* file);
 void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
                           int32_t position, int32_t duration);
 
-// The text of such a block, replacing the content of text.
-void format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
-                           int32_t position, int32_t duration);
+// The text of such a block at the start of text (grown when too small); returns its length.
+size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
+                             int32_t position, int32_t duration);
 
 // Reads line 1 into values (fine flag, SL_DIFFLEVEL, SL_DIFFNOTE). False when missing.
 bool read_analysis_first_line(std::FILE* file, int32_t values[3]);
