@@ -1,6 +1,7 @@
 #include "analysis/frame_analysis.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "analysis/correlation.h"
 #include "analysis/level_corrections.h"
@@ -12,12 +13,26 @@ namespace {
 // order in which the pursuit takes them. Returns their count.
 int32_t pursuit_order(int32_t note_count, const int64_t* best_power, int32_t* order)
 {
+    // Sliding powers stay below 2^36, so power and note make one key that sorts both ways
+    // at once; larger powers, should any come, fall back to the comparison.
+    constexpr int64_t KEY_LIMIT = int64_t{1} << 55;
+    uint64_t keys[MIDI_NOTE_COUNT];
     int32_t count = 0;
+    bool packed = true;
     for (int32_t i = 0; i < note_count; ++i) {
-        if (best_power[i] > 0)
+        if (best_power[i] > 0) {
+            packed = packed && best_power[i] < KEY_LIMIT;
+            keys[count] = static_cast<uint64_t>(best_power[i]) * MIDI_NOTE_COUNT + static_cast<uint64_t>(MIDI_NOTE_COUNT - 1 - i);
             order[count++] = i;
+        }
     }
-    std::stable_sort(order, order + count, [best_power](int32_t x, int32_t y) { return best_power[x] > best_power[y]; });
+    if (!packed) {
+        std::stable_sort(order, order + count, [best_power](int32_t x, int32_t y) { return best_power[x] > best_power[y]; });
+        return count;
+    }
+    std::sort(keys, keys + count, std::greater<uint64_t>());
+    for (int32_t r = 0; r < count; ++r)
+        order[r] = MIDI_NOTE_COUNT - 1 - static_cast<int32_t>(keys[r] % MIDI_NOTE_COUNT);
     return count;
 }
 

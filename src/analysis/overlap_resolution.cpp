@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "core/saturate.h"
@@ -15,7 +16,29 @@ constexpr int16_t DELETED = -1;
 // Distances in semitones from a fundamental up to its partials 2 to 8.
 constexpr std::array<int32_t, 7> PARTIAL_DISTANCES = {12, 19, 24, 28, 31, 34, 36};
 
-using SoundingTable = std::array<int32_t, SOUNDING_SLOTS>;
+// The segment sounding in each slot (-1: none), and which slots hold one, so that a walk
+// over the sounding segments visits only those, in slot order.
+struct SoundingTable {
+    std::array<int32_t, SOUNDING_SLOTS> slot;
+    std::array<uint64_t, SOUNDING_SLOTS / 64> occupied = {};
+
+    void set(size_t s, int32_t segment)
+    {
+        slot[s] = segment;
+        const uint64_t bit = uint64_t{1} << (s % 64);
+        occupied[s / 64] = segment >= 0 ? occupied[s / 64] | bit : occupied[s / 64] & ~bit;
+    }
+
+    // Calls visit(s) for every occupied slot s in ascending order; visit may clear s.
+    template <typename Visit>
+    void for_each(Visit visit) const
+    {
+        for (size_t word = 0; word < occupied.size(); ++word) {
+            for (uint64_t bits = occupied[word]; bits != 0; bits &= bits - 1)
+                visit(word * 64 + static_cast<size_t>(std::countr_zero(bits)));
+        }
+    }
+};
 
 // velocity * length in 64 bits: in samples a few minutes of note already pass 2^31 / 254.
 int64_t weight(const NoteSegment& s)
@@ -35,15 +58,13 @@ void cut_before(NoteSegment& a, int32_t start)
 int32_t retire_ended(SoundingTable& sounding, std::span<const NoteSegment> segments, int32_t start)
 {
     int32_t count = 0;
-    for (int32_t& slot : sounding) {
-        if (slot < 0)
-            continue;
-        const NoteSegment& a = segments[static_cast<size_t>(slot)];
+    sounding.for_each([&](size_t s) {
+        const NoteSegment& a = segments[static_cast<size_t>(sounding.slot[s])];
         if (int64_t{start} >= int64_t{a.start} + a.length)
-            slot = -1;
+            sounding.set(s, -1);
         else
             ++count;
-    }
+    });
     return count;
 }
 
@@ -54,10 +75,10 @@ void limit_harmony(SoundingTable& sounding, std::span<NoteSegment> segments, siz
     int32_t weakest = -1;
     size_t weakest_slot = 0;
     bool lower_partial_source = false;
-    for (size_t slot = 0; slot < SOUNDING_SLOTS; ++slot) {
-        const int32_t a = sounding[slot];
-        if (a < 0 || static_cast<size_t>(a) == k)
-            continue;
+    sounding.for_each([&](size_t slot) {
+        const int32_t a = sounding.slot[slot];
+        if (static_cast<size_t>(a) == k)
+            return;
         if (weakest < 0 || weight(segments[static_cast<size_t>(a)]) < weight(segments[static_cast<size_t>(weakest)])) {
             weakest = a;
             weakest_slot = slot;
@@ -66,7 +87,7 @@ void limit_harmony(SoundingTable& sounding, std::span<NoteSegment> segments, siz
             if (static_cast<int32_t>(slot) == note - distance)
                 lower_partial_source = true;
         }
-    }
+    });
     if (weakest < 0)
         return;
     NoteSegment& w = segments[static_cast<size_t>(weakest)];
@@ -75,11 +96,11 @@ void limit_harmony(SoundingTable& sounding, std::span<NoteSegment> segments, siz
                       || q.velocity < w.velocity / 2;
     if (q_loses) {
         q.fine_pitch = DELETED;
-        sounding[static_cast<size_t>(note)] = -1;
+        sounding.set(static_cast<size_t>(note), -1);
         return;
     }
     cut_before(w, q.start);
-    sounding[weakest_slot] = -1;
+    sounding.set(weakest_slot, -1);
 }
 
 } // namespace
@@ -88,7 +109,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
 {
     const ConversionSettings& c = conversion_settings;
     SoundingTable sounding;
-    sounding.fill(-1);
+    sounding.slot.fill(-1);
     for (size_t k = 0; k < segments.size(); ++k) {
         NoteSegment& q = segments[k];
         int32_t count = retire_ended(sounding, segments, q.start);
@@ -98,7 +119,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
             q.fine_pitch = DELETED;
             continue;
         }
-        int32_t& slot = sounding[static_cast<size_t>(note)];
+        const int32_t slot = sounding.slot[static_cast<size_t>(note)];
         if (slot >= 0) {
             NoteSegment& a = segments[static_cast<size_t>(slot)];
             if (q.velocity <= a.velocity) {
@@ -110,7 +131,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
         } else {
             ++count;
         }
-        slot = static_cast<int32_t>(k);
+        sounding.set(static_cast<size_t>(note), static_cast<int32_t>(k));
         if (count > c.MAX_HARMONY)
             limit_harmony(sounding, segments, k, note);
     }
