@@ -78,6 +78,7 @@ void slide(benchmark::State& state, const CorrelationKernels* k)
 
 int register_kernels()
 {
+    benchmark::AddCustomContext("kernels in use", correlation_kernels().name);
     for (const CorrelationKernels* k : available_correlation_kernels()) {
         const std::string name = k->name;
         benchmark::RegisterBenchmark(("BM_correlate/" + name).c_str(), correlate, k);

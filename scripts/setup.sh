@@ -6,8 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # build
   build-essential cmake ninja-build pkg-config
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks (the benchmark script reads peak memory from /usr/bin/time)
+  libgtest-dev libgmock-dev libbenchmark-dev time
   # the fuzz targets: clang with its libFuzzer and sanitizer runtimes
   clang libclang-rt-14-dev
   # independent MIDI tools used by the tests: a reader and a renderer

@@ -1,14 +1,19 @@
 // Writes the benchmark recording: a busy polyphonic passage with some noise (see
-// synth::polyphonic_passage), as 16-bit mono at 44100 samples per second.
+// synth::polyphonic_passage), as 16-bit PCM at 44100 samples per second, mono or stereo
+// (the right channel then runs a little behind the left).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "signal/wav_synth.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_bench_wav SECONDS OUTPUT.wav\n");
+    const bool stereo = argc == 4 && std::strcmp(argv[3], "stereo") == 0;
+    if (argc != 3 && !stereo) {
+        std::fprintf(stderr, "usage: make_bench_wav SECONDS OUTPUT.wav [stereo]\n");
         return 2;
     }
     const int32_t seconds = std::atoi(argv[1]);
@@ -16,7 +21,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "make_bench_wav: SECONDS must be 1..3600\n");
         return 2;
     }
-    if (!synth::write_wav(argv[2], synth::WavLayout{}, synth::polyphonic_passage(seconds * synth::RATE))) {
+    const std::vector<int16_t> left = synth::polyphonic_passage(seconds * synth::RATE);
+    synth::WavLayout layout;
+    std::vector<int16_t> samples = left;
+    if (stereo) {
+        std::vector<int16_t> right(left.size(), 0);
+        std::copy(left.begin(), left.end() - 37, right.begin() + 37);
+        samples = synth::interleave(left, right);
+        layout.channels = 2;
+    }
+    if (!synth::write_wav(argv[2], layout, samples)) {
         std::fprintf(stderr, "make_bench_wav: cannot write %s\n", argv[2]);
         return 1;
     }
