@@ -1,7 +1,9 @@
 // Throughput of the correlation kernels, in sample-by-table products per second (a sine and
-// a cosine product count as two), for every kernel set this processor runs. The tables and
-// the frame stay in the first-level cache, so these are the arithmetic rates; the whole
-// analysis reads its tables from the outer caches as well.
+// a cosine product count as two), for every kernel set this processor runs. BM_correlate,
+// BM_subtract and BM_slide keep their tables and frame in the first-level cache: the
+// arithmetic rate. BM_correlate_all_notes correlates one frame with every note's window at
+// the default settings, a different fine step each time, so its tables come from the outer
+// caches as in a real run.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -10,6 +12,8 @@
 #include <vector>
 
 #include "analysis/correlation_kernels.h"
+#include "analysis/sinusoid_tables.h"
+#include "core/settings.h"
 
 namespace {
 
@@ -32,6 +36,7 @@ struct Data {
             wave.push_back(static_cast<int16_t>(sample(rng)));
         frame.assign(wave.begin(), wave.begin() + FRAME);
     }
+    TableWindow window() const { return {sine.data(), cosine.data(), WINDOW}; }
 };
 
 const Data& data()
@@ -40,13 +45,18 @@ const Data& data()
     return d;
 }
 
+void count_products(benchmark::State& state, double per_iteration)
+{
+    state.counters["products/s"] =
+        benchmark::Counter(per_iteration * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 void correlate(benchmark::State& state, const CorrelationKernels* k)
 {
     const Data& d = data();
     for (auto _ : state)
-        benchmark::DoNotOptimize(k->correlate(d.frame.data(), d.sine.data(), d.cosine.data(), WINDOW));
-    state.counters["products/s"] =
-        benchmark::Counter(2.0 * WINDOW * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+        benchmark::DoNotOptimize(k->correlate(d.frame.data(), d.window(), {}));
+    count_products(state, 2.0 * WINDOW);
 }
 
 void subtract(benchmark::State& state, const CorrelationKernels* k)
@@ -56,11 +66,10 @@ void subtract(benchmark::State& state, const CorrelationKernels* k)
     int32_t sign = 1;
     for (auto _ : state) {
         // Alternating signs keep the frame from drifting out of its range.
-        benchmark::DoNotOptimize(k->subtract(frame.data(), FRAME, d.sine.data(), d.cosine.data(), WINDOW, 3000 * sign, -2000 * sign));
+        benchmark::DoNotOptimize(k->subtract(frame.data(), FRAME, d.window(), 3000 * sign, -2000 * sign));
         sign = -sign;
     }
-    state.counters["products/s"] =
-        benchmark::Counter(2.0 * FRAME * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    count_products(state, 2.0 * FRAME);
 }
 
 void slide(benchmark::State& state, const CorrelationKernels* k)
@@ -68,12 +77,34 @@ void slide(benchmark::State& state, const CorrelationKernels* k)
     const Data& d = data();
     std::vector<int32_t> sine_steps(STEPS), cosine_steps(STEPS);
     for (auto _ : state) {
-        k->slide(d.wave.data(), WINDOW, d.sine.data(), d.cosine.data(), 7, STEPS, sine_steps.data(), cosine_steps.data());
+        k->slide(d.wave.data(), d.window(), 7, STEPS, sine_steps.data(), cosine_steps.data());
         benchmark::DoNotOptimize(sine_steps.data());
     }
     // Each step: 16 samples leave and 16 enter, each against sine and cosine.
-    state.counters["products/s"] =
-        benchmark::Counter(64.0 * STEPS * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    count_products(state, 64.0 * STEPS);
+}
+
+void correlate_all_notes(benchmark::State& state, const CorrelationKernels* k)
+{
+    reset_settings();
+    build_pitch_grid();
+    plan_sinusoid_windows();
+    build_sinusoid_tables();
+    const PitchGrid& grid = analysis_tables.grid;
+    const Data& d = data();
+    double products = 0;
+    int32_t step = 0;
+    for (auto _ : state) {
+        step = (step + 7) % FINE_STEPS;
+        for (int32_t i = 0; i < grid.note_count; ++i) {
+            const TableWindow w = fine_pitch_window(grid.first_fine[i] + step);
+            const TableWindow ahead = i + 1 < grid.note_count ? fine_pitch_window(grid.first_fine[i + 1] + step) : TableWindow{};
+            benchmark::DoNotOptimize(k->correlate(d.frame.data(), w, ahead));
+            products += 2.0 * w.length;
+        }
+    }
+    state.counters["products/s"] = benchmark::Counter(products, benchmark::Counter::kIsRate);
+    free_analysis_tables();
 }
 
 int register_kernels()
@@ -84,46 +115,11 @@ int register_kernels()
         benchmark::RegisterBenchmark(("BM_correlate/" + name).c_str(), correlate, k);
         benchmark::RegisterBenchmark(("BM_subtract/" + name).c_str(), subtract, k);
         benchmark::RegisterBenchmark(("BM_slide/" + name).c_str(), slide, k);
+        benchmark::RegisterBenchmark(("BM_correlate_all_notes/" + name).c_str(), correlate_all_notes, k);
     }
     return 0;
 }
 
 const int registered = register_kernels();
-
-} // namespace
-
-// The residual correlations of one output frame at the default settings: every note's
-// window (fine step 12) against the frame, tables from the outer caches as in a real run.
-#include "analysis/sinusoid_tables.h"
-#include "core/settings.h"
-
-namespace {
-
-void correlate_all_notes(benchmark::State& state, const CorrelationKernels* k)
-{
-    reset_settings();
-    build_pitch_grid();
-    plan_sinusoid_windows();
-    build_sinusoid_tables();
-    const AnalysisTables& t = analysis_tables;
-    const Data& d = data();
-    double products = 0;
-    for (auto _ : state) {
-        for (int32_t i = 0; i < t.grid.note_count; ++i) {
-            const size_t p = static_cast<size_t>(24 * i + (state.iterations() % 24));
-            const int32_t length = t.window_length[p];
-            benchmark::DoNotOptimize(k->correlate(d.frame.data(), t.sine.data() + t.table_offset[p],
-                                                  t.cosine.data() + t.table_offset[p], length));
-            products += 2.0 * length;
-        }
-    }
-    state.counters["products/s"] = benchmark::Counter(products, benchmark::Counter::kIsRate);
-}
-
-const int registered_all = [] {
-    for (const CorrelationKernels* k : available_correlation_kernels())
-        benchmark::RegisterBenchmark((std::string("BM_correlate_all_notes/") + k->name).c_str(), correlate_all_notes, k);
-    return 0;
-}();
 
 } // namespace

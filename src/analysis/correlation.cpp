@@ -10,19 +10,10 @@
 
 namespace {
 
-struct Window {
-    int32_t length;
-    const int16_t* sine;
-    const int16_t* cosine;
-};
-
-Window window_of(int32_t note_index, int32_t fine_step)
+TableWindow window_of(int32_t note_index, int32_t fine_step)
 {
-    const AnalysisTables& t = analysis_tables;
-    assert(note_index >= 0 && note_index < t.grid.note_count && fine_step >= 0 && fine_step < FINE_STEPS);
-    const size_t p = static_cast<size_t>(t.grid.first_fine[note_index] + fine_step);
-    const size_t offset = static_cast<size_t>(t.table_offset[p]);
-    return {t.window_length[p], t.sine.data() + offset, t.cosine.data() + offset};
+    assert(note_index >= 0 && note_index < analysis_tables.grid.note_count && fine_step >= 0 && fine_step < FINE_STEPS);
+    return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
 }
 
 int64_t scaled(int64_t value, int16_t table)
@@ -30,7 +21,7 @@ int64_t scaled(int64_t value, int16_t table)
     return value * table / TABLE_AMPLITUDE;
 }
 
-CorrelationSums wide_correlate(const int32_t* frame, const Window& w)
+CorrelationSums wide_correlate(const int32_t* frame, const TableWindow& w)
 {
     CorrelationSums sums;
     for (int32_t s = 0; s < w.length; ++s) {
@@ -40,7 +31,7 @@ CorrelationSums wide_correlate(const int32_t* frame, const Window& w)
     return sums;
 }
 
-int64_t wide_subtract(int32_t* frame, int32_t count, const Window& w, int32_t a, int32_t b)
+int64_t wide_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     int64_t peak = 0;
     int32_t ph = 0;
@@ -62,18 +53,19 @@ int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, in
     return int64_t{a} * a + int64_t{b} * b;
 }
 
-int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b)
+int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b,
+                             const TableWindow& ahead)
 {
-    const Window w = window_of(note_index, fine_step);
+    const TableWindow w = window_of(note_index, fine_step);
     const CorrelationSums sums = frame.peak <= NARROW_FRAME_LIMIT
-        ? correlation_kernels().correlate(frame.samples.data(), w.sine, w.cosine, w.length)
+        ? correlation_kernels().correlate(frame.samples.data(), w, ahead)
         : wide_correlate(frame.samples.data(), w);
     return power_from_sums(sums.sine, sums.cosine, w.length, a, b);
 }
 
 void subtract_sinusoid(FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t a, int32_t b, int32_t count)
 {
-    const Window w = window_of(note_index, fine_step);
+    const TableWindow w = window_of(note_index, fine_step);
     const int32_t size = static_cast<int32_t>(frame.samples.size());
     count = count < 0 || count > size ? size : count;
     const int64_t reach_a = std::abs(int64_t{a});
@@ -82,7 +74,7 @@ void subtract_sinusoid(FrameBuffer& frame, int32_t note_index, int32_t fine_step
     const bool narrow = reach_a <= NARROW_FRAME_LIMIT && reach_b <= NARROW_FRAME_LIMIT &&
                         frame.peak + 2 * (reach_a + reach_b) <= INT32_MAX;
     frame.peak = narrow
-        ? correlation_kernels().subtract(frame.samples.data(), count, w.sine, w.cosine, w.length, a, b)
+        ? correlation_kernels().subtract(frame.samples.data(), count, w, a, b)
         : wide_subtract(frame.samples.data(), count, w, a, b);
 }
 

@@ -15,7 +15,9 @@ int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, in
 
 // Correlates fine step fine_step of note note_index with the first window_length samples of
 // the frame, phase 0 at the frame's first sample. Returns the power; a and b as above.
-int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b);
+// ahead names the window the caller correlates next, if it knows it, to be fetched early.
+int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b,
+                             const TableWindow& ahead = {});
 
 // Subtracts a * sine + b * cosine of the fine pitch (window repeated, phase 0 at the first
 // sample) from the first count samples of the frame (count -1: all of them); frame values

@@ -16,35 +16,50 @@ int32_t scaled(int32_t value, int16_t table)
     return value * table / TABLE_AMPLITUDE;
 }
 
-CorrelationSums portable_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+// Asks for line `line` (32 entries) of the window ahead, when it has one.
+void fetch_ahead(const TableWindow& ahead, int32_t line)
+{
+    constexpr int32_t ENTRIES_PER_LINE = 32;
+    const int32_t t = line * ENTRIES_PER_LINE;
+    if (t < ahead.length) {
+        __builtin_prefetch(ahead.sine + t);
+        __builtin_prefetch(ahead.cosine + t);
+    }
+}
+
+CorrelationSums portable_correlate(const int32_t* frame, const TableWindow& w, const TableWindow& ahead)
 {
     CorrelationSums sums;
-    for (int32_t t = 0; t < length; ++t) {
-        sums.sine += scaled(frame[t], sine[t]);
-        sums.cosine += scaled(frame[t], cosine[t]);
+    for (int32_t t = 0; t < w.length; ++t) {
+        if (t % 32 == 0)
+            fetch_ahead(ahead, t / 32);
+        sums.sine += scaled(frame[t], w.sine[t]);
+        sums.cosine += scaled(frame[t], w.cosine[t]);
     }
+    for (int32_t line = (w.length + 31) / 32; line * 32 < ahead.length; ++line)
+        fetch_ahead(ahead, line);
     return sums;
 }
 
-int64_t portable_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
-                          int32_t a, int32_t b)
+int64_t portable_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     int32_t peak = 0;
     // The window repeats every length samples: straight runs, no wrapping index.
-    for (int32_t start = 0; start < count; start += length) {
+    for (int32_t start = 0; start < count; start += w.length) {
         int32_t* run = frame + start;
-        const int32_t run_length = std::min(length, count - start);
+        const int32_t run_length = std::min(w.length, count - start);
         for (int32_t t = 0; t < run_length; ++t) {
-            run[t] -= scaled(a, sine[t]) + scaled(b, cosine[t]);
+            run[t] -= scaled(a, w.sine[t]) + scaled(b, w.cosine[t]);
             peak = std::max(peak, std::abs(run[t]));
         }
     }
     return peak;
 }
 
-void portable_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
-                    int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+void portable_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
+                    int32_t* cosine_steps)
 {
+    const int32_t length = w.length;
     for (int32_t s = 0; s < steps; ++s) {
         const int16_t* leaving = wave + 16 * s;
         const int16_t* entering = leaving + length;
@@ -52,8 +67,8 @@ void portable_slide(const int16_t* wave, int32_t length, const int16_t* sine, co
         int32_t cosine_step = 0;
         for (int32_t u = 0; u < 16; ++u) {
             const int32_t p = phase + u < length ? phase + u : phase + u - length;
-            sine_step += scaled(entering[u], sine[p]) - scaled(leaving[u], sine[p]);
-            cosine_step += scaled(entering[u], cosine[p]) - scaled(leaving[u], cosine[p]);
+            sine_step += scaled(entering[u], w.sine[p]) - scaled(leaving[u], w.sine[p]);
+            cosine_step += scaled(entering[u], w.cosine[p]) - scaled(leaving[u], w.cosine[p]);
         }
         sine_steps[s] = sine_step;
         cosine_steps[s] = cosine_step;

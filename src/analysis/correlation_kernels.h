@@ -21,25 +21,33 @@ struct CorrelationSums {
     bool operator==(const CorrelationSums&) const = default;
 };
 
+// One fine pitch's window: length entries of sine and of cosine.
+struct TableWindow {
+    const int16_t* sine = nullptr;
+    const int16_t* cosine = nullptr;
+    int32_t length = 0;
+};
+
 struct CorrelationKernels {
     const char* name;
 
     // Sums over t = 0 .. length-1 with table phase t. |frame[t]| <= NARROW_FRAME_LIMIT.
-    CorrelationSums (*correlate)(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length);
+    // ahead is the window the caller reads next (length 0: none): its entries are fetched
+    // towards the cache while this one is worked through, a line per step.
+    CorrelationSums (*correlate)(const int32_t* frame, const TableWindow& window, const TableWindow& ahead);
 
     // frame[t] -= a * sine[t mod length] / 16384 + b * cosine[t mod length] / 16384 for
     // t = 0 .. count-1. Needs |a|, |b| <= NARROW_FRAME_LIMIT and results within 32 bits.
     // Returns the largest |frame[t]| over t < count afterwards (0 for count 0).
-    int64_t (*subtract)(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine,
-                        int32_t length, int32_t a, int32_t b);
+    int64_t (*subtract)(int32_t* frame, int32_t count, const TableWindow& window, int32_t a, int32_t b);
 
     // The change of the sliding sums from one frame to the next, for `steps` frames. Step s
     // covers the 16 samples n = 16s .. 16s+15 of wave, which leave the window, and the 16
     // samples n + length, which enter it; both meet table phase (phase + n) mod length:
     //   sine_steps[s] = sum over those n of wave[n+length]*sine/16384 - wave[n]*sine/16384
     // and likewise cosine_steps[s]. Reads wave[0 .. 16*steps + length - 1].
-    void (*slide)(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
-                  int32_t steps, int32_t* sine_steps, int32_t* cosine_steps);
+    void (*slide)(const int16_t* wave, const TableWindow& window, int32_t phase, int32_t steps, int32_t* sine_steps,
+                  int32_t* cosine_steps);
 
     // Runs the sliding sums of one fine pitch through `steps` frames: frame s adds
     // sine_steps[s] and cosine_steps[s], then has the power a*a + b*b with

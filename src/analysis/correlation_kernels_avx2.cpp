@@ -45,46 +45,59 @@ inline int32_t scaled_one(int32_t value, int16_t table)
     return value * table / 16384;
 }
 
-CorrelationSums avx2_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+// Asks for the 64-byte lines of the window ahead that hold entries t .. t+31.
+inline void fetch_ahead(const TableWindow& ahead, int32_t t)
 {
+    if (t < ahead.length) {
+        _mm_prefetch(reinterpret_cast<const char*>(ahead.sine + t), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(ahead.cosine + t), _MM_HINT_T0);
+    }
+}
+
+CorrelationSums avx2_correlate(const int32_t* frame, const TableWindow& w, const TableWindow& ahead)
+{
+    const int32_t length = w.length;
     __m256i s0 = _mm256_setzero_si256(), s1 = s0, c0 = s0, c1 = s0;
     int32_t t = 0;
     for (; t + 16 <= length; t += 16) {
+        if (t % 32 == 0)
+            fetch_ahead(ahead, t);
         const __m256i x0 = load(frame + t);
         const __m256i x1 = load(frame + t + 8);
-        s0 = _mm256_add_epi32(s0, scaled(x0, widen(sine + t)));
-        c0 = _mm256_add_epi32(c0, scaled(x0, widen(cosine + t)));
-        s1 = _mm256_add_epi32(s1, scaled(x1, widen(sine + t + 8)));
-        c1 = _mm256_add_epi32(c1, scaled(x1, widen(cosine + t + 8)));
+        s0 = _mm256_add_epi32(s0, scaled(x0, widen(w.sine + t)));
+        c0 = _mm256_add_epi32(c0, scaled(x0, widen(w.cosine + t)));
+        s1 = _mm256_add_epi32(s1, scaled(x1, widen(w.sine + t + 8)));
+        c1 = _mm256_add_epi32(c1, scaled(x1, widen(w.cosine + t + 8)));
     }
+    for (int32_t rest = (t + 31) / 32 * 32; rest < ahead.length; rest += 32)
+        fetch_ahead(ahead, rest);
     // Each lane holds at most length / 16 terms below 2^17: no 32-bit overflow.
     CorrelationSums sums{lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
     for (; t < length; ++t) {
-        sums.sine += scaled_one(frame[t], sine[t]);
-        sums.cosine += scaled_one(frame[t], cosine[t]);
+        sums.sine += scaled_one(frame[t], w.sine[t]);
+        sums.cosine += scaled_one(frame[t], w.cosine[t]);
     }
     return sums;
 }
 
-int64_t avx2_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
-                      int32_t a, int32_t b)
+int64_t avx2_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     const __m256i va = _mm256_set1_epi32(a);
     const __m256i vb = _mm256_set1_epi32(b);
     __m256i peak = _mm256_setzero_si256();
     int32_t tail_peak = 0;
-    for (int32_t start = 0; start < count; start += length) {
+    for (int32_t start = 0; start < count; start += w.length) {
         int32_t* run = frame + start;
-        const int32_t run_length = count - start < length ? count - start : length;
+        const int32_t run_length = count - start < w.length ? count - start : w.length;
         int32_t t = 0;
         for (; t + 8 <= run_length; t += 8) {
-            const __m256i fitted = _mm256_add_epi32(scaled(va, widen(sine + t)), scaled(vb, widen(cosine + t)));
+            const __m256i fitted = _mm256_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
             const __m256i y = _mm256_sub_epi32(load(run + t), fitted);
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(run + t), y);
             peak = _mm256_max_epi32(peak, _mm256_abs_epi32(y));
         }
         for (; t < run_length; ++t) {
-            run[t] -= scaled_one(a, sine[t]) + scaled_one(b, cosine[t]);
+            run[t] -= scaled_one(a, w.sine[t]) + scaled_one(b, w.cosine[t]);
             const int32_t magnitude = run[t] < 0 ? -run[t] : run[t];
             tail_peak = magnitude > tail_peak ? magnitude : tail_peak;
         }
@@ -130,9 +143,10 @@ inline __m256i fold8(const __m256i* v)
     return _mm256_add_epi32(_mm256_permute2x128_si256(h0, h1, 0x20), _mm256_permute2x128_si256(h0, h1, 0x31));
 }
 
-void avx2_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
-                int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+void avx2_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
+                int32_t* cosine_steps)
 {
+    const int32_t length = w.length;
     for (int32_t group = 0; group < steps; group += 8) {
         __m256i sine_lanes[8];
         __m256i cosine_lanes[8];
@@ -140,8 +154,8 @@ void avx2_slide(const int16_t* wave, int32_t length, const int16_t* sine, const 
             const int32_t s = group + i;
             if (s < steps) {
                 const int16_t* leaving = wave + 16 * s;
-                sine_lanes[i] = step_lanes(leaving, length, table_run(sine, phase, length));
-                cosine_lanes[i] = step_lanes(leaving, length, table_run(cosine, phase, length));
+                sine_lanes[i] = step_lanes(leaving, length, table_run(w.sine, phase, length));
+                cosine_lanes[i] = step_lanes(leaving, length, table_run(w.cosine, phase, length));
                 phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
             } else {
                 sine_lanes[i] = cosine_lanes[i] = _mm256_setzero_si256();

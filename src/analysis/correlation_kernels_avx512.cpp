@@ -50,42 +50,54 @@ inline int64_t lane_sum(__m512i v)
     return _mm512_reduce_add_epi64(_mm512_add_epi64(low, high));
 }
 
-CorrelationSums avx512_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+// Asks for the 64-byte lines of the window ahead that hold entries t .. t+31.
+inline void fetch_ahead(const TableWindow& ahead, int32_t t)
 {
+    if (t < ahead.length) {
+        _mm_prefetch(reinterpret_cast<const char*>(ahead.sine + t), _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(ahead.cosine + t), _MM_HINT_T0);
+    }
+}
+
+CorrelationSums avx512_correlate(const int32_t* frame, const TableWindow& w, const TableWindow& ahead)
+{
+    const int32_t length = w.length;
     __m512i s0 = _mm512_setzero_si512(), s1 = s0, c0 = s0, c1 = s0;
     int32_t t = 0;
     for (; t + 32 <= length; t += 32) {
+        fetch_ahead(ahead, t);
         const __m512i x0 = _mm512_loadu_si512(frame + t);
         const __m512i x1 = _mm512_loadu_si512(frame + t + 16);
-        s0 = _mm512_add_epi32(s0, scaled(x0, widen(sine + t)));
-        c0 = _mm512_add_epi32(c0, scaled(x0, widen(cosine + t)));
-        s1 = _mm512_add_epi32(s1, scaled(x1, widen(sine + t + 16)));
-        c1 = _mm512_add_epi32(c1, scaled(x1, widen(cosine + t + 16)));
+        s0 = _mm512_add_epi32(s0, scaled(x0, widen(w.sine + t)));
+        c0 = _mm512_add_epi32(c0, scaled(x0, widen(w.cosine + t)));
+        s1 = _mm512_add_epi32(s1, scaled(x1, widen(w.sine + t + 16)));
+        c1 = _mm512_add_epi32(c1, scaled(x1, widen(w.cosine + t + 16)));
     }
+    for (int32_t rest = t; rest < ahead.length; rest += 32)
+        fetch_ahead(ahead, rest);
     for (; t < length; t += 16) {
         const __mmask16 lanes = length - t >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(length - t);
         const __m512i x = _mm512_maskz_loadu_epi32(lanes, frame + t);
-        s0 = _mm512_add_epi32(s0, scaled(x, widen_first(sine + t, lanes)));
-        c0 = _mm512_add_epi32(c0, scaled(x, widen_first(cosine + t, lanes)));
+        s0 = _mm512_add_epi32(s0, scaled(x, widen_first(w.sine + t, lanes)));
+        c0 = _mm512_add_epi32(c0, scaled(x, widen_first(w.cosine + t, lanes)));
     }
     // Each lane holds at most length / 16 terms below 2^17: no 32-bit overflow.
     return {lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
 }
 
-int64_t avx512_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine, int32_t length,
-                        int32_t a, int32_t b)
+int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     const __m512i va = _mm512_set1_epi32(a);
     const __m512i vb = _mm512_set1_epi32(b);
     __m512i peak = _mm512_setzero_si512();
-    for (int32_t start = 0; start < count; start += length) {
+    for (int32_t start = 0; start < count; start += w.length) {
         int32_t* run = frame + start;
-        const int32_t run_length = count - start < length ? count - start : length;
+        const int32_t run_length = count - start < w.length ? count - start : w.length;
         for (int32_t t = 0; t < run_length; t += 16) {
             const __mmask16 lanes =
                 run_length - t >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(run_length - t);
-            const __m512i fitted = _mm512_add_epi32(scaled(va, widen_first(sine + t, lanes)),
-                                                    scaled(vb, widen_first(cosine + t, lanes)));
+            const __m512i fitted = _mm512_add_epi32(scaled(va, widen_first(w.sine + t, lanes)),
+                                                    scaled(vb, widen_first(w.cosine + t, lanes)));
             const __m512i y = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(lanes, run + t), fitted);
             _mm512_mask_storeu_epi32(run + t, lanes, y);
             peak = _mm512_max_epi32(peak, _mm512_abs_epi32(y));
@@ -142,9 +154,10 @@ inline __m512i fold16(__m512i w0, __m512i w1, __m512i w2, __m512i w3)
                             _mm512_shuffle_i32x4(u01, u23, _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
-void avx512_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine, int32_t phase,
-                  int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+void avx512_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
+                  int32_t* cosine_steps)
 {
+    const int32_t length = w.length;
     for (int32_t group = 0; group < steps; group += 16) {
         __m512i sine_folds[4];
         __m512i cosine_folds[4];
@@ -153,7 +166,7 @@ void avx512_slide(const int16_t* wave, int32_t length, const int16_t* sine, cons
             for (int32_t i = 0; i < 4; ++i) {
                 const int32_t s = group + 4 * quad + i;
                 if (s < steps) {
-                    lanes[i] = step_lanes(wave + 16 * s, length, sine, cosine, phase);
+                    lanes[i] = step_lanes(wave + 16 * s, length, w.sine, w.cosine, phase);
                     phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
                 } else {
                     lanes[i] = {_mm512_setzero_si512(), _mm512_setzero_si512()};

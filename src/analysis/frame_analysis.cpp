@@ -36,10 +36,9 @@ int32_t pursuit_order(int32_t note_count, const int64_t* best_power, int32_t* or
     return count;
 }
 
-int32_t window_of(int32_t note_index, int32_t fine_step)
+TableWindow window_of(int32_t note_index, int32_t fine_step)
 {
-    const AnalysisTables& t = analysis_tables;
-    return t.window_length[static_cast<size_t>(t.grid.first_fine[note_index] + fine_step)];
+    return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
 }
 
 } // namespace
@@ -55,12 +54,14 @@ void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32
     int32_t reach[MIDI_NOTE_COUNT + 1];
     reach[count] = 0;
     for (int32_t r = count - 1; r >= 0; --r)
-        reach[r] = std::max(reach[r + 1], window_of(order[r], best_step[order[r]]));
+        reach[r] = std::max(reach[r + 1], window_of(order[r], best_step[order[r]]).length);
     for (int32_t r = 0; r < count; ++r) {
         const int32_t i = order[r];
+        // The next note's window is known now: it is fetched while this one is correlated.
+        const TableWindow ahead = r + 1 < count ? window_of(order[r + 1], best_step[order[r + 1]]) : TableWindow{};
         int32_t a = 0;
         int32_t b = 0;
-        level[i] = residual_correlation(frame, i, best_step[i], a, b);
+        level[i] = residual_correlation(frame, i, best_step[i], a, b, ahead);
         if (level[i] == 0 || static_cast<double>(best_power[i]) / static_cast<double>(level[i]) > 2.0) {
             level[i] = 0;
             continue;

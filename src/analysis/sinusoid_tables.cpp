@@ -244,3 +244,10 @@ void free_analysis_tables()
 {
     analysis_tables = AnalysisTables{};
 }
+
+TableWindow fine_pitch_window(int32_t fine)
+{
+    const AnalysisTables& t = analysis_tables;
+    const size_t offset = index(t.table_offset[index(fine)]);
+    return {t.sine.data() + offset, t.cosine.data() + offset, t.window_length[index(fine)]};
+}

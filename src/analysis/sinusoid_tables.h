@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/analysis_results.h"
+#include "analysis/correlation_kernels.h"
 #include "core/worker_pool.h"
 
 inline constexpr int32_t REFERENCE_TABLE_SIZE = 32768;  // entries of one full turn
@@ -64,3 +65,6 @@ void build_sinusoid_tables(WorkerPool* pool = nullptr);
 
 // Releases every array of the run (the grid is cleared too); note_window_length stays.
 void free_analysis_tables();
+
+// The window of fine pitch fine (0 .. total_fine - 1) in the tables.
+TableWindow fine_pitch_window(int32_t fine);

@@ -23,9 +23,8 @@ void search_fine_pitch(const int16_t* wave, const int32_t* first_frame, int32_t 
 {
     AnalysisTables& t = analysis_tables;
     const size_t p = static_cast<size_t>(fine);
-    const int32_t length = t.window_length[p];
-    const int16_t* sine = t.sine.data() + t.table_offset[p];
-    const int16_t* cosine = t.cosine.data() + t.table_offset[p];
+    const TableWindow window = fine_pitch_window(fine);
+    const int32_t length = window.length;
     const CorrelationKernels& kernels = correlation_kernels();
     // The sums of frames of 16-bit samples stay far below 2^53: exact as doubles.
     double sine_sum = static_cast<double>(t.sliding_sine[p]);
@@ -33,7 +32,7 @@ void search_fine_pitch(const int16_t* wave, const int32_t* first_frame, int32_t 
     int32_t f = 0;
     if (batch.first_frame == 0) {
         // The first frame of the run: the whole window, phase 0 at sample 0.
-        const CorrelationSums sums = kernels.correlate(first_frame, sine, cosine, length);
+        const CorrelationSums sums = kernels.correlate(first_frame, window, {});
         sine_sum = static_cast<double>(sums.sine);
         cosine_sum = static_cast<double>(sums.cosine);
         scratch.sine_steps[0] = scratch.cosine_steps[0] = 0;
@@ -46,7 +45,7 @@ void search_fine_pitch(const int16_t* wave, const int32_t* first_frame, int32_t 
         // Frame k takes out samples 16(k-1) .. 16k-1 and takes in the same samples shifted
         // by the window length, which meet the same table phases.
         const int32_t leaving = ANALYSIS_STEP * (batch.first_frame + f - 1);
-        kernels.slide(wave + leaving, length, sine, cosine, leaving % length, steps, scratch.sine_steps.data(),
+        kernels.slide(wave + leaving, window, leaving % length, steps, scratch.sine_steps.data(),
                       scratch.cosine_steps.data());
         kernels.pick(scratch.sine_steps.data(), scratch.cosine_steps.data(), steps, length, sine_sum, cosine_sum, step,
                      best.power + f, best.step + f);

@@ -46,22 +46,24 @@ TEST_P(EveryKernelSet, CorrelateAndSubtractMatchTheDefinitionsAcrossTheNarrowRan
     for (int32_t length : {16, 17, 31, 164, 1603, 4096}) {
         const std::vector<int16_t> sine = random_table(rng, length);
         const std::vector<int16_t> cosine = random_table(rng, length);
+        const TableWindow window{sine.data(), cosine.data(), length};
         for (int32_t limit : {1, 32768, static_cast<int32_t>(NARROW_FRAME_LIMIT)}) {
             std::vector<int32_t> frame = random_frame(rng, 4096 + 7, limit);
             frame[1] = -limit;
-            EXPECT_EQ(k().correlate(frame.data(), sine.data(), cosine.data(), length),
-                      reference::plain_correlate(frame.data(), sine.data(), cosine.data(), length))
-                << length << " " << limit;
+            // A window ahead (here the same tables) changes nothing but what is cached.
+            for (const TableWindow& ahead : {TableWindow{}, window}) {
+                EXPECT_EQ(k().correlate(frame.data(), window, ahead), reference::plain_correlate(frame.data(), window, {}))
+                    << length << " " << limit;
+            }
             for (int32_t count : {0, 5, length, 4096 + 7}) {
                 // amplitudes that keep the results within 32 bits
                 const int32_t reach = std::min<int32_t>(limit, 16000);
                 const int32_t a = std::uniform_int_distribution<int32_t>(-reach, reach)(rng);
                 const int32_t b = std::uniform_int_distribution<int32_t>(-reach, reach)(rng);
                 std::vector<int32_t> expected = frame;
-                const int64_t expected_peak =
-                    reference::plain_subtract(expected.data(), count, sine.data(), cosine.data(), length, a, b);
+                const int64_t expected_peak = reference::plain_subtract(expected.data(), count, window, a, b);
                 std::vector<int32_t> got = frame;
-                EXPECT_EQ(k().subtract(got.data(), count, sine.data(), cosine.data(), length, a, b), expected_peak);
+                EXPECT_EQ(k().subtract(got.data(), count, window, a, b), expected_peak);
                 EXPECT_EQ(got, expected) << length << " " << limit << " " << count;
             }
         }
@@ -82,10 +84,10 @@ TEST_P(EveryKernelSet, SlideAndPickMatchTheDefinitions)
             wave[3] = -32768;
             const int32_t phase = std::uniform_int_distribution<int32_t>(0, length - 1)(rng);
             std::vector<int32_t> expected_sine(static_cast<size_t>(steps)), expected_cosine(expected_sine);
-            reference::plain_slide(wave.data(), length, sine.data(), cosine.data(), phase, steps, expected_sine.data(),
-                                   expected_cosine.data());
+            const TableWindow window{sine.data(), cosine.data(), length};
+            reference::plain_slide(wave.data(), window, phase, steps, expected_sine.data(), expected_cosine.data());
             std::vector<int32_t> got_sine(expected_sine.size()), got_cosine(expected_sine.size());
-            k().slide(wave.data(), length, sine.data(), cosine.data(), phase, steps, got_sine.data(), got_cosine.data());
+            k().slide(wave.data(), window, phase, steps, got_sine.data(), got_cosine.data());
             EXPECT_EQ(got_sine, expected_sine) << length << " " << steps;
             EXPECT_EQ(got_cosine, expected_cosine) << length << " " << steps;
 

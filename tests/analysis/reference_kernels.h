@@ -95,37 +95,36 @@ inline int64_t product(int64_t value, int16_t table)
     return value * table / 16384;
 }
 
-inline CorrelationSums plain_correlate(const int32_t* frame, const int16_t* sine, const int16_t* cosine, int32_t length)
+inline CorrelationSums plain_correlate(const int32_t* frame, const TableWindow& w, const TableWindow&)
 {
     CorrelationSums sums;
-    for (int32_t t = 0; t < length; ++t) {
-        sums.sine += product(frame[t], sine[t]);
-        sums.cosine += product(frame[t], cosine[t]);
+    for (int32_t t = 0; t < w.length; ++t) {
+        sums.sine += product(frame[t], w.sine[t]);
+        sums.cosine += product(frame[t], w.cosine[t]);
     }
     return sums;
 }
 
-inline int64_t plain_subtract(int32_t* frame, int32_t count, const int16_t* sine, const int16_t* cosine,
-                              int32_t length, int32_t a, int32_t b)
+inline int64_t plain_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     int64_t peak = 0;
     for (int32_t t = 0; t < count; ++t) {
-        frame[t] = saturate32(frame[t] - product(a, sine[t % length]) - product(b, cosine[t % length]));
+        frame[t] = saturate32(frame[t] - product(a, w.sine[t % w.length]) - product(b, w.cosine[t % w.length]));
         peak = std::max<int64_t>(peak, frame[t] < 0 ? -int64_t{frame[t]} : frame[t]);
     }
     return peak;
 }
 
-inline void plain_slide(const int16_t* wave, int32_t length, const int16_t* sine, const int16_t* cosine,
-                        int32_t phase, int32_t steps, int32_t* sine_steps, int32_t* cosine_steps)
+inline void plain_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
+                        int32_t* cosine_steps)
 {
     for (int32_t s = 0; s < steps; ++s) {
         int64_t sine_step = 0;
         int64_t cosine_step = 0;
         for (int32_t n = 16 * s; n < 16 * s + 16; ++n) {
-            const int32_t p = (phase + n) % length;
-            sine_step += product(wave[n + length], sine[p]) - product(wave[n], sine[p]);
-            cosine_step += product(wave[n + length], cosine[p]) - product(wave[n], cosine[p]);
+            const int32_t p = (phase + n) % w.length;
+            sine_step += product(wave[n + w.length], w.sine[p]) - product(wave[n], w.sine[p]);
+            cosine_step += product(wave[n + w.length], w.cosine[p]) - product(wave[n], w.cosine[p]);
         }
         sine_steps[s] = static_cast<int32_t>(sine_step);
         cosine_steps[s] = static_cast<int32_t>(cosine_step);
