@@ -155,32 +155,56 @@ inline __m512i fold16(__m512i w0, __m512i w1, __m512i w2, __m512i w3)
                             _mm512_shuffle_i32x4(u01, u23, _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
+// Walks the steps of one group in order: the next step's wave samples and table phase.
+struct StepWalk {
+    const int16_t* leaving;
+    int32_t phase;
+    int32_t length;
+    const TableWindow& w;
+
+    StepLanes next()
+    {
+        const StepLanes lanes = step_lanes(leaving, length, w.sine, w.cosine, phase);
+        leaving += 16;
+        phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
+        return lanes;
+    }
+};
+
+// Folds of four steps, each a vector whose 128-bit lane L holds the step sums of
+// elements 4L .. 4L+3 (see fold4).
+struct QuadFolds {
+    __m512i sine;
+    __m512i cosine;
+};
+
+inline QuadFolds quad_folds(StepWalk& walk)
+{
+    const StepLanes a = walk.next();
+    const StepLanes b = walk.next();
+    const StepLanes c = walk.next();
+    const StepLanes d = walk.next();
+    return {fold4(a.sine, b.sine, c.sine, d.sine), fold4(a.cosine, b.cosine, c.cosine, d.cosine)};
+}
+
 void avx512_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
                   int32_t* cosine_steps)
 {
-    const int32_t length = w.length;
-    for (int32_t group = 0; group < steps; group += 16) {
-        __m512i sine_folds[4];
-        __m512i cosine_folds[4];
-        for (int32_t quad = 0; quad < 4; ++quad) {
-            StepLanes lanes[4];
-            for (int32_t i = 0; i < 4; ++i) {
-                const int32_t s = group + 4 * quad + i;
-                if (s < steps) {
-                    lanes[i] = step_lanes(wave + 16 * s, length, w.sine, w.cosine, phase);
-                    phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
-                } else {
-                    lanes[i] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
-                }
-            }
-            sine_folds[quad] = fold4(lanes[0].sine, lanes[1].sine, lanes[2].sine, lanes[3].sine);
-            cosine_folds[quad] = fold4(lanes[0].cosine, lanes[1].cosine, lanes[2].cosine, lanes[3].cosine);
-        }
-        const __mmask16 kept = steps - group >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(steps - group);
-        _mm512_mask_storeu_epi32(sine_steps + group, kept,
-                                 fold16(sine_folds[0], sine_folds[1], sine_folds[2], sine_folds[3]));
-        _mm512_mask_storeu_epi32(cosine_steps + group, kept,
-                                 fold16(cosine_folds[0], cosine_folds[1], cosine_folds[2], cosine_folds[3]));
+    StepWalk walk{wave, phase, w.length, w};
+    int32_t group = 0;
+    for (; group + 16 <= steps; group += 16) {
+        const QuadFolds q0 = quad_folds(walk);
+        const QuadFolds q1 = quad_folds(walk);
+        const QuadFolds q2 = quad_folds(walk);
+        const QuadFolds q3 = quad_folds(walk);
+        _mm512_storeu_si512(sine_steps + group, fold16(q0.sine, q1.sine, q2.sine, q3.sine));
+        _mm512_storeu_si512(cosine_steps + group, fold16(q0.cosine, q1.cosine, q2.cosine, q3.cosine));
+    }
+    // The last steps one by one (fewer than 16).
+    for (; group < steps; ++group) {
+        const StepLanes lanes = walk.next();
+        sine_steps[group] = static_cast<int32_t>(lane_sum(lanes.sine));
+        cosine_steps[group] = static_cast<int32_t>(lane_sum(lanes.cosine));
     }
 }
 
