@@ -30,42 +30,47 @@ bool is_space(int c)
 
 // Longest token read; a longer one is no number this file can hold.
 constexpr int32_t TOKEN_LIMIT = 23;
+// Characters brought into view before a line of numbers is parsed in one sweep.
+constexpr size_t SWEEP_VIEW = 256;
 
 // Reads the next whitespace-separated decimal integer: an optional sign and digits. A token
 // that is anything else, longer than TOKEN_LIMIT or outside 32 bits is Malformed (and the
-// rest of it is left unread: nothing is read after damage). The file is only ever read by
-// this thread: no locking per character.
-IntRead read_int(std::FILE* file, int32_t& value)
+// rest of it is left unread: nothing is read after damage).
+IntRead read_int(AnalysisReader& reader, int32_t& value)
 {
-    int c;
-    do {
-        c = getc_unlocked(file);
-    } while (c != EOF && is_space(c));
-    if (c == EOF)
-        return IntRead::EndOfFile;
-    const bool negative = c == '-';
-    int32_t length = 0;
-    if (c == '-' || c == '+') {
-        c = getc_unlocked(file);
-        length = 1;
+    for (;;) {
+        reader.ensure(1);
+        const char* p = reader.cursor();
+        const char* end = reader.limit();
+        if (p == end)
+            return IntRead::EndOfFile;
+        while (p < end && is_space(*p))
+            ++p;
+        reader.advance_to(p);
+        if (p < end)
+            break;
     }
+    // The whole token is in view now, or the file ends within it; '\0' follows the view.
+    reader.ensure(TOKEN_LIMIT + 1);
+    const char* p = reader.cursor();
+    const char* const end = reader.limit();
+    const char* const start = p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    const char* const first_digit = p;
     int64_t magnitude = 0;
-    int32_t digits = 0;
-    for (; c != EOF; c = getc_unlocked(file)) {
-        const unsigned digit = static_cast<unsigned>(c - '0');
-        if (digit > 9) {
-            if (is_space(c))
-                break;
-            return IntRead::Malformed;
-        }
-        if (++length > TOKEN_LIMIT)
+    for (unsigned digit; (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p) {
+        if (p - start >= TOKEN_LIMIT)
             return IntRead::Malformed;
         // Anything past 2^31 is out of range whatever follows.
         magnitude = std::min<int64_t>(magnitude * 10 + digit, int64_t{1} << 32);
-        ++digits;
     }
+    if (p < end && !is_space(*p))
+        return IntRead::Malformed;
+    reader.advance_to(p);
     const int64_t v = negative ? -magnitude : magnitude;
-    if (digits == 0 || v < INT32_MIN || v > INT32_MAX)
+    if (p == first_digit || v < INT32_MIN || v > INT32_MAX)
         return IntRead::Malformed;
     value = static_cast<int32_t>(v);
     return IntRead::Value;
@@ -83,16 +88,64 @@ char* put_line(char* out, std::initializer_list<int32_t> values)
     return out;
 }
 
-bool read_ints(std::FILE* file, int32_t* values, int count)
+// The usual case in one sweep: count numbers, each well formed, all within the view. Reads
+// nothing and returns false otherwise, leaving the careful reading to read_int.
+bool parse_in_view(AnalysisReader& reader, int32_t* values, int count)
 {
+    const char* p = reader.cursor();
+    const char* const end = reader.limit();
     for (int i = 0; i < count; ++i) {
-        if (read_int(file, values[i]) != IntRead::Value)
+        while (is_space(*p))  // the '\0' after the view ends the run
+            ++p;
+        const char* const start = p;
+        const bool negative = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        const char* const first_digit = p;
+        uint64_t magnitude = 0;
+        for (unsigned digit; (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p)
+            magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
+        if (p >= end || !is_space(*p) || p == first_digit || p - start > TOKEN_LIMIT)
+            return false;
+        const int64_t v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+        if (v < INT32_MIN || v > INT32_MAX)
+            return false;
+        values[i] = static_cast<int32_t>(v);
+    }
+    reader.advance_to(p);
+    return true;
+}
+
+bool read_ints(AnalysisReader& reader, int32_t* values, int count)
+{
+    reader.ensure(SWEEP_VIEW);
+    if (parse_in_view(reader, values, count))
+        return true;
+    for (int i = 0; i < count; ++i) {
+        if (read_int(reader, values[i]) != IntRead::Value)
             return false;
     }
     return true;
 }
 
 } // namespace
+
+AnalysisReader::AnalysisReader(std::FILE* file) : file_(file), buffer_(READ_PIECE + 1, '\0') {}
+
+void AnalysisReader::ensure(size_t count)
+{
+    if (end_ - next_ >= count || at_end_)
+        return;
+    std::memmove(buffer_.data(), buffer_.data() + next_, end_ - next_);
+    end_ -= next_;
+    next_ = 0;
+    while (end_ < count && !at_end_) {
+        const size_t got = file_ ? std::fread(buffer_.data() + end_, 1, READ_PIECE - end_, file_) : 0;
+        at_end_ = got == 0;
+        end_ += got;
+    }
+    buffer_[end_] = '\0';
+}
 
 bool make_analysis_path(const char* wave_path, char* destination, size_t capacity, const char* extension)
 {
@@ -163,25 +216,25 @@ size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteR
     return static_cast<size_t>(out - text.data());
 }
 
-bool read_analysis_first_line(std::FILE* file, int32_t values[3])
+bool read_analysis_first_line(AnalysisReader& reader, int32_t values[3])
 {
-    return read_ints(file, values, 3);
+    return read_ints(reader, values, 3);
 }
 
-bool read_analysis_header(std::FILE* file)
+bool read_analysis_header(AnalysisReader& reader)
 {
     int32_t vr_interval = 0;
     int32_t lengths[MIDI_NOTE_COUNT];
-    if (!read_ints(file, &vr_interval, 1) || !read_ints(file, lengths, MIDI_NOTE_COUNT))
+    if (!read_ints(reader, &vr_interval, 1) || !read_ints(reader, lengths, MIDI_NOTE_COUNT))
         return false;
     conversion_settings.VR_INTERVAL = vr_interval == 1 ? 1 : 0;
     std::memcpy(note_window_length, lengths, sizeof lengths);
     return true;
 }
 
-BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader& header)
+BlockHeaderRead read_analysis_block_header(AnalysisReader& reader, AnalysisBlockHeader& header)
 {
-    switch (read_int(file, header.record_count)) {
+    switch (read_int(reader, header.record_count)) {
     case IntRead::EndOfFile:
         return BlockHeaderRead::EndOfFile;
     case IntRead::Malformed:
@@ -191,15 +244,15 @@ BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader&
     }
     if (header.record_count < 0 || header.record_count > ANALYSIS_BLOCK_CAPACITY)
         return BlockHeaderRead::Damaged;
-    if (read_int(file, header.position) != IntRead::Value || read_int(file, header.duration) != IntRead::Value)
+    if (read_int(reader, header.position) != IntRead::Value || read_int(reader, header.duration) != IntRead::Value)
         return BlockHeaderRead::Damaged;
     return BlockHeaderRead::Block;
 }
 
-bool read_analysis_record(std::FILE* file, FrameNoteRecord& record)
+bool read_analysis_record(AnalysisReader& reader, FrameNoteRecord& record)
 {
     int32_t v[4];
-    if (!read_ints(file, v, 4))
+    if (!read_ints(reader, v, 4))
         return false;
     record.note = v[0];
     record.fine_step = v[1];
@@ -213,11 +266,7 @@ FileHandle open_analysis_file()
     char path[PATH_CAPACITY];
     if (!make_analysis_path(conversion_status.current_path, path, sizeof path, "fft"))
         return FileHandle();
-    FileHandle file = open_file(path, "rb");
-    // Megabytes per second of audio: read it in large pieces.
-    if (file)
-        std::setvbuf(file.get(), nullptr, _IOFBF, size_t{1} << 20);
-    return file;
+    return open_file(path, "rb");
 }
 
 int32_t count_analysis_records()
@@ -225,22 +274,23 @@ int32_t count_analysis_records()
     FileHandle file = open_analysis_file();
     if (!file)
         return 0;
+    AnalysisReader reader(file.get());
     int32_t first_line[3];
-    if (!read_analysis_first_line(file.get(), first_line) || !read_analysis_header(file.get()))
+    if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
         return 0;
     max_level = 0;
     int32_t total = 0;
     int32_t largest = 0;
     AnalysisBlockHeader header;
     for (;;) {
-        BlockHeaderRead read = read_analysis_block_header(file.get(), header);
+        BlockHeaderRead read = read_analysis_block_header(reader, header);
         if (read == BlockHeaderRead::EndOfFile)
             break;
         if (read == BlockHeaderRead::Damaged)
             return 0;
         FrameNoteRecord record;
         for (int32_t i = 0; i < header.record_count; ++i) {
-            if (!read_analysis_record(file.get(), record))
+            if (!read_analysis_record(reader, record))
                 return 0;
             largest = std::max(largest, record.level);
         }

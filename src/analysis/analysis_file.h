@@ -33,12 +33,36 @@ void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> reco
 size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
                              int32_t position, int32_t duration);
 
+// Reads an analysis file's characters in large pieces: the file grows by megabytes per
+// second of audio, and going through the stream character by character costs more than
+// the rest of note extraction.
+class AnalysisReader {
+public:
+    explicit AnalysisReader(std::FILE* file);
+
+    // Brings at least count characters from the current position into view (fewer only at
+    // the end of the file); the view is followed by a '\0'.
+    void ensure(size_t count);
+    const char* cursor() const { return buffer_.data() + next_; }
+    const char* limit() const { return buffer_.data() + end_; }
+    void advance_to(const char* position) { next_ = static_cast<size_t>(position - buffer_.data()); }
+
+private:
+    static constexpr size_t READ_PIECE = size_t{1} << 20;
+
+    std::FILE* file_;
+    std::vector<char> buffer_;
+    size_t next_ = 0;
+    size_t end_ = 0;
+    bool at_end_ = false;
+};
+
 // Reads line 1 into values (fine flag, SL_DIFFLEVEL, SL_DIFFNOTE). False when missing.
-bool read_analysis_first_line(std::FILE* file, int32_t values[3]);
+bool read_analysis_first_line(AnalysisReader& reader, int32_t values[3]);
 
 // After line 1: reads line 2 into VR_INTERVAL (on exactly when 1) and lines 3 to 18 into
 // note_window_length. False, changing nothing, when a value is missing.
-bool read_analysis_header(std::FILE* file);
+bool read_analysis_header(AnalysisReader& reader);
 
 struct AnalysisBlockHeader {
     int32_t record_count = 0;
@@ -50,10 +74,10 @@ enum class BlockHeaderRead { Block, EndOfFile, Damaged };
 
 // Reads one block header. EndOfFile when no value is left; Damaged for a header cut short,
 // a value that is no number, or a record count outside 0..ANALYSIS_BLOCK_CAPACITY.
-BlockHeaderRead read_analysis_block_header(std::FILE* file, AnalysisBlockHeader& header);
+BlockHeaderRead read_analysis_block_header(AnalysisReader& reader, AnalysisBlockHeader& header);
 
 // Reads one record line (note, fine step, level, continuity). False when missing.
-bool read_analysis_record(std::FILE* file, FrameNoteRecord& record);
+bool read_analysis_record(AnalysisReader& reader, FrameNoteRecord& record);
 
 // Opens the analysis file of the WAV file in current_path for reading; empty when it has no
 // analysis path or cannot be opened.

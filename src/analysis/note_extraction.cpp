@@ -33,15 +33,15 @@ bool valid_record(const FrameNoteRecord& r)
 }
 
 // Reads the next block whole and checks it can be used; false at the end or at damage.
-bool read_block(std::FILE* file, int32_t room, AnalysisBlockHeader& header, Block& block)
+bool read_block(AnalysisReader& reader, int32_t room, AnalysisBlockHeader& header, Block& block)
 {
-    if (read_analysis_block_header(file, header) != BlockHeaderRead::Block)
+    if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block)
         return false;
     if (header.record_count > room || header.position < 0 || header.duration < 0)
         return false;
     for (int32_t i = 0; i < header.record_count; ++i) {
         FrameNoteRecord& r = block[static_cast<size_t>(i)];
-        if (!read_analysis_record(file, r) || !valid_record(r))
+        if (!read_analysis_record(reader, r) || !valid_record(r))
             return false;
     }
     return true;
@@ -140,8 +140,9 @@ void process_block(ExtractionState& state, const AnalysisBlockHeader& header, Bl
 int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level_max)
 {
     clear_note_segment_lists();
+    AnalysisReader reader(file);
     int32_t first_line[3];
-    if (!read_analysis_first_line(file, first_line) || !read_analysis_header(file))
+    if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
         return 0;
     ConversionSettings& c = conversion_settings;
     c.FINE_NOTE = first_line[0] == 1 ? 1 : 0;
@@ -159,7 +160,7 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
     auto block = std::make_unique<Block>();
     AnalysisBlockHeader header;
     int32_t consumed = 0;
-    while (consumed < capacity && read_block(file, capacity - consumed, header, *block)) {
+    while (consumed < capacity && read_block(reader, capacity - consumed, header, *block)) {
         process_block(*state, header, *block);
         consumed += header.record_count;
     }
