@@ -107,6 +107,19 @@ void correlate_all_notes(benchmark::State& state, const CorrelationKernels* k)
     free_analysis_tables();
 }
 
+// The whole table build at the default settings (88 notes) on one thread: a fixed cost of
+// every analysis.
+void build_tables(benchmark::State& state)
+{
+    reset_settings();
+    for (auto _ : state) {
+        build_pitch_grid();
+        plan_sinusoid_windows();
+        build_sinusoid_tables();
+    }
+    free_analysis_tables();
+}
+
 int register_kernels()
 {
     benchmark::AddCustomContext("kernels in use", correlation_kernels().name);
@@ -123,3 +136,5 @@ int register_kernels()
 const int registered = register_kernels();
 
 } // namespace
+
+BENCHMARK(build_tables)->Name("BM_build_tables")->Unit(benchmark::kMillisecond);
