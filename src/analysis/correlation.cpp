@@ -44,12 +44,22 @@ int64_t wide_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32
     return peak;
 }
 
+// 2 * sum / length toward zero. Below 2^52 the double quotient truncates to the integer one
+// (it cannot round across a whole number), and it is much quicker than a 64-bit division.
+int64_t amplitude(int64_t sum, int32_t length)
+{
+    constexpr int64_t EXACT = int64_t{1} << 51;
+    if (sum > -EXACT && sum < EXACT)
+        return static_cast<int64_t>(2.0 * static_cast<double>(sum) / length);
+    return 2 * sum / length;
+}
+
 } // namespace
 
 int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b)
 {
-    a = saturate_int32(2 * sine_sum / length);
-    b = saturate_int32(2 * cosine_sum / length);
+    a = saturate_int32(amplitude(sine_sum, length));
+    b = saturate_int32(amplitude(cosine_sum, length));
     return int64_t{a} * a + int64_t{b} * b;
 }
 

@@ -70,9 +70,14 @@ int32_t power_change(int64_t power, int64_t previous)
     // 64-bit: a loud note's power difference times 1000 leaves the 32-bit range.
     const int64_t d = std::llabs(power - previous);
     const int64_t s = power + previous;
-    if (s > 0)
-        return static_cast<int32_t>(d * FULL_CHANGE / s);
-    return d > 0 ? CHANGE_FROM_NOTHING : 0;
+    if (s <= 0)
+        return d > 0 ? CHANGE_FROM_NOTHING : 0;
+    // Sliding powers stay far below 2^40: the double quotient of d * 1000 (below 2^52) and s
+    // truncates to the integer one, without a 64-bit division per note and frame.
+    constexpr int64_t EXACT = int64_t{1} << 42;
+    if (s < EXACT)
+        return static_cast<int32_t>(static_cast<double>(d * FULL_CHANGE) / static_cast<double>(s));
+    return static_cast<int32_t>(d * FULL_CHANGE / s);
 }
 
 void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_index, SlidingBatch& batch,

@@ -225,6 +225,23 @@ TEST(CorrelationKernels, FastestSetIsChosenUnlessOneIsNamed)
     EXPECT_EQ(&correlation_kernels(), available_correlation_kernels().back());
 }
 
+TEST(CorrelationKernels, AmplitudesTruncateTowardZeroForAnySums)
+{
+    const int64_t limit = int64_t{1} << 51;
+    for (int32_t length : {16, 1603, 32768}) {
+        for (int64_t sum : {int64_t{0}, int64_t{-1}, int64_t{7}, int64_t{length} * 3 / 2, -int64_t{length} * 5 / 2 - 1,
+                            limit - 1, -(limit - 1), limit, -limit, (limit << 1) + 12345, -(limit << 1) - 1}) {
+            int32_t a = 0, b = 0;
+            const int64_t power = power_from_sums(sum, -sum / 3, length, a, b);
+            const int32_t expected_a = reference::saturate32(2 * sum / length);
+            const int32_t expected_b = reference::saturate32(2 * (-sum / 3) / length);
+            EXPECT_EQ(a, expected_a) << sum << " " << length;
+            EXPECT_EQ(b, expected_b) << sum << " " << length;
+            EXPECT_EQ(power, int64_t{expected_a} * expected_a + int64_t{expected_b} * expected_b);
+        }
+    }
+}
+
 TEST(CorrelationKernels, FittedSineIsRemovedAlmostCompletely)
 {
     analysis_test::use_keys(62, 76);

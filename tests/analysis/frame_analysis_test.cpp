@@ -88,6 +88,16 @@ TEST(SpectralChange, PerNoteChangeIn64Bits)
     EXPECT_EQ(power_change(32000000, 64000000), 333);  // 32e6 * 1000 / 96e6
     EXPECT_EQ(power_change(32000000, 32000000), 0);
     EXPECT_EQ(power_change(0, 0), 0);
+    EXPECT_EQ(power_change(5, 0), 1000);
+    // Quotients just below a whole number, on both sides of the quick path's limit.
+    for (int64_t s : {int64_t{3}, int64_t{999999937}, (int64_t{1} << 42) - 3, (int64_t{1} << 42) + 5, int64_t{1} << 50}) {
+        for (int64_t d : {int64_t{1}, s / 3, s / 2, s - 1}) {
+            const int64_t power = (s + d) / 2;
+            const int64_t previous = s - power;
+            const int64_t difference = power > previous ? power - previous : previous - power;
+            EXPECT_EQ(power_change(power, previous), static_cast<int32_t>(difference * 1000 / s)) << s << " " << d;
+        }
+    }
 }
 
 TEST(ResidualPursuit, LowerNoteWinsTiesAndTakesTheSharedSinusoid)
