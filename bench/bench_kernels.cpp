@@ -19,7 +19,7 @@ namespace {
 
 constexpr int32_t WINDOW = 1603;  // note 69 at the default settings
 constexpr int32_t FRAME = 4096;
-constexpr int32_t STEPS = 64;
+constexpr int32_t STEPS = 2048;  // a batch of frames
 
 struct Data {
     std::vector<int16_t> sine, cosine, wave;
