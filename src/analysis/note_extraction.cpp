@@ -148,12 +148,13 @@ public:
         Block block;
     };
 
-    // The slot to read the next block into, once one is free.
-    Slot& free_slot()
+    // The slot to read the next block into, once one is free; nullptr when the processing
+    // has given up.
+    Slot* free_slot()
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return read_ - processed_ < SLOTS; });
-        return slots_[static_cast<size_t>(read_ % SLOTS)];
+        changed_.wait(lock, [this] { return abandoned_ || read_ - processed_ < SLOTS; });
+        return abandoned_ ? nullptr : &slots_[static_cast<size_t>(read_ % SLOTS)];
     }
 
     void push()
@@ -185,6 +186,14 @@ public:
         changed_.notify_all();
     }
 
+    // The processing stops (it failed): the reading must not wait for room any more.
+    void abandon()
+    {
+        std::lock_guard lock(mutex_);
+        abandoned_ = true;
+        changed_.notify_all();
+    }
+
 private:
     static constexpr int64_t SLOTS = 64;
     std::array<Slot, SLOTS> slots_;
@@ -193,6 +202,7 @@ private:
     int64_t read_ = 0;
     int64_t processed_ = 0;
     bool finished_ = false;
+    bool abandoned_ = false;
 };
 
 // Reads blocks until the end, damage, or a block that would pass the capacity.
@@ -200,10 +210,10 @@ void read_blocks(AnalysisReader& reader, int32_t capacity, BlockQueue& queue)
 {
     int32_t room = capacity;
     while (room > 0) {
-        BlockQueue::Slot& slot = queue.free_slot();
-        if (!read_block(reader, room, slot.header, slot.block))
+        BlockQueue::Slot* slot = queue.free_slot();
+        if (!slot || !read_block(reader, room, slot->header, slot->block))
             break;
-        room -= slot.header.record_count;
+        room -= slot->header.record_count;
         queue.push();
     }
     queue.finish();
@@ -212,9 +222,14 @@ void read_blocks(AnalysisReader& reader, int32_t capacity, BlockQueue& queue)
 void process_blocks(ExtractionState& state, BlockQueue& queue)
 {
     // process_block rewrites the records in place: the slot is this thread's until popped.
-    while (BlockQueue::Slot* slot = queue.next()) {
-        process_block(state, slot->header, slot->block);
-        queue.pop();
+    try {
+        while (BlockQueue::Slot* slot = queue.next()) {
+            process_block(state, slot->header, slot->block);
+            queue.pop();
+        }
+    } catch (...) {
+        queue.abandon();  // the segment lists could not grow: let the reading end
+        throw;
     }
 }
 

@@ -89,8 +89,6 @@ void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_i
         best.power[f] = 0;
         best.step[f] = TEMPERED_STEP;
     }
-    scratch.sine_steps.resize(static_cast<size_t>(batch.capacity));
-    scratch.cosine_steps.resize(static_cast<size_t>(batch.capacity));
     const int32_t first_fine = analysis_tables.grid.first_fine[note_index];
     for (int32_t j = 0; j < analysis_tables.grid.fine_count[note_index]; ++j)
         search_fine_pitch(wave, first_frame, first_fine + j, j, batch, best, scratch);

@@ -28,8 +28,10 @@ struct SlidingBatch {
 // Room for note_count notes of up to capacity frames.
 void prepare_sliding_batch(SlidingBatch& batch, int32_t note_count, int32_t capacity);
 
-// Working room of one thread for search_note.
+// Working room of one thread for search_note, for batches of up to `capacity` frames.
 struct SlidingScratch {
+    explicit SlidingScratch(int32_t capacity = 0)
+        : sine_steps(static_cast<size_t>(capacity)), cosine_steps(static_cast<size_t>(capacity)) {}
     std::vector<int32_t> sine_steps;
     std::vector<int32_t> cosine_steps;
 };

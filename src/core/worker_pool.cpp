@@ -32,14 +32,24 @@ void WorkerPool::run(const std::function<void(int32_t)>& work)
     {
         std::lock_guard lock(mutex_);
         work_ = &work;
+        failure_ = nullptr;
         running_ = static_cast<int32_t>(threads_.size());
         ++round_;
     }
     start_.notify_all();
-    work(0);
+    std::exception_ptr own_failure;
+    try {
+        work(0);
+    } catch (...) {
+        own_failure = std::current_exception();
+    }
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return running_ == 0; });
     work_ = nullptr;
+    const std::exception_ptr failure = own_failure ? own_failure : failure_;
+    failure_ = nullptr;
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void WorkerPool::serve(int32_t worker)
@@ -55,9 +65,16 @@ void WorkerPool::serve(int32_t worker)
             seen = round_;
             work = work_;
         }
-        (*work)(worker);
+        std::exception_ptr failure;
+        try {
+            (*work)(worker);
+        } catch (...) {
+            failure = std::current_exception();
+        }
         {
             std::lock_guard lock(mutex_);
+            if (failure && !failure_)
+                failure_ = failure;
             --running_;
         }
         done_.notify_one();

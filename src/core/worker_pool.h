@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -26,7 +27,8 @@ public:
 
     // Calls work(worker) once on every worker (0 .. size()-1) at the same time and returns
     // when all calls have returned. Everything written before run is seen by the calls, and
-    // everything the calls wrote is seen after it. Work must not throw.
+    // everything the calls wrote is seen after it. When calls throw, run throws the first
+    // exception once all calls have returned.
     void run(const std::function<void(int32_t worker)>& work);
 
 private:
@@ -37,6 +39,7 @@ private:
     std::condition_variable start_;
     std::condition_variable done_;
     const std::function<void(int32_t)>* work_ = nullptr;
+    std::exception_ptr failure_;  // the first exception of this round
     uint64_t round_ = 0;     // counts the calls of run
     int32_t running_ = 0;    // helper threads still busy with this round
     bool closing_ = false;

@@ -170,7 +170,7 @@ TEST_P(EveryKernelSet, SlidingSearchEqualsFullRecomputationInEveryFrameAndBatch)
     const int32_t notes[] = {0, 1, 34, 68};
     SlidingBatch batch;
     prepare_sliding_batch(batch, analysis_tables.grid.note_count, 64);
-    SlidingScratch scratch;
+    SlidingScratch scratch(64);
     int64_t previous[69] = {};
     // Batches of varying size, the sums carried from each to the next.
     int32_t frame = 0;
