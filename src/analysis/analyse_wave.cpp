@@ -32,6 +32,8 @@ constexpr size_t ANALYSIS_FILE_BUFFER = size_t{1} << 20;
 // Frames searched and analysed together: enough to keep every core busy between the short
 // sequential passes, few enough that a stop request is honoured quickly.
 constexpr int32_t BATCH_FRAMES = 2048;
+// Output frames a worker takes at a time in the pursuit.
+constexpr int32_t FRAMES_TAKEN = 8;
 
 void refuse(const std::string& text)
 {
@@ -143,6 +145,22 @@ void choose_output_frames(Run& run, Batch& batch)
     }
 }
 
+// Residual pursuit, corrections and compression of the output frame at index o of the batch.
+void analyse_output(const Run& run, Batch& batch, int32_t o, FrameBuffer& frame)
+{
+    const SlidingBatch& sliding = batch.sliding;
+    const int32_t f = batch.output_frames[static_cast<size_t>(o)];
+    int64_t best_power[MIDI_NOTE_COUNT];
+    int32_t best_step[MIDI_NOTE_COUNT];
+    for (int32_t i = 0; i < run.note_count; ++i) {
+        best_power[i] = static_cast<int64_t>(sliding.best_power[sliding.at(i, f)]);
+        best_step[i] = sliding.best_step[sliding.at(i, f)];
+    }
+    const int16_t* samples = run.wave + ANALYSIS_STEP * (sliding.first_frame + f);
+    analyse_output_frame(samples, best_power, best_step, frame,
+                         batch.levels.data() + static_cast<size_t>(o) * static_cast<size_t>(run.note_count));
+}
+
 // Residual pursuit, corrections and compression of the output frames, shared among the
 // workers, each in its own frame buffer.
 void analyse_output_frames(Run& run, Batch& batch)
@@ -151,18 +169,12 @@ void analyse_output_frames(Run& run, Batch& batch)
     batch.levels.resize(static_cast<size_t>(outputs) * static_cast<size_t>(run.note_count));
     std::atomic<int32_t> next_output{0};
     run.pool->run([&](int32_t worker) {
-        const SlidingBatch& sliding = batch.sliding;
-        for (int32_t o = next_output++; o < outputs; o = next_output++) {
-            const int32_t f = batch.output_frames[static_cast<size_t>(o)];
-            int64_t best_power[MIDI_NOTE_COUNT];
-            int32_t best_step[MIDI_NOTE_COUNT];
-            for (int32_t i = 0; i < run.note_count; ++i) {
-                best_power[i] = static_cast<int64_t>(sliding.best_power[sliding.at(i, f)]);
-                best_step[i] = sliding.best_step[sliding.at(i, f)];
-            }
-            const int16_t* samples = run.wave + ANALYSIS_STEP * (sliding.first_frame + f);
-            analyse_output_frame(samples, best_power, best_step, analysis_tables.frames[static_cast<size_t>(worker)],
-                                 batch.levels.data() + static_cast<size_t>(o) * static_cast<size_t>(run.note_count));
+        // A worker takes neighbouring frames, which mostly share their best fine steps and so
+        // find more of their windows still cached.
+        for (int32_t first = next_output.fetch_add(FRAMES_TAKEN); first < outputs;
+             first = next_output.fetch_add(FRAMES_TAKEN)) {
+            for (int32_t o = first; o < std::min(first + FRAMES_TAKEN, outputs); ++o)
+                analyse_output(run, batch, o, analysis_tables.frames[static_cast<size_t>(worker)]);
         }
     });
 }
