@@ -86,6 +86,17 @@ CorrelationSums avx512_correlate(const int32_t* frame, const TableWindow& w, con
     return {lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
 }
 
+// Subtracts the fitted products of entries t .. t+15 (only `lanes`) from run[t ..]; returns
+// the new values' magnitudes.
+inline __m512i subtract_lanes(int32_t* run, const TableWindow& w, int32_t t, __m512i va, __m512i vb, __mmask16 lanes)
+{
+    const __m512i fitted =
+        _mm512_add_epi32(scaled(va, widen_first(w.sine + t, lanes)), scaled(vb, widen_first(w.cosine + t, lanes)));
+    const __m512i y = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(lanes, run + t), fitted);
+    _mm512_mask_storeu_epi32(run + t, lanes, y);
+    return _mm512_abs_epi32(y);
+}
+
 int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
 {
     const __m512i va = _mm512_set1_epi32(a);
@@ -94,15 +105,15 @@ int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int
     for (int32_t start = 0; start < count; start += w.length) {
         int32_t* run = frame + start;
         const int32_t run_length = count - start < w.length ? count - start : w.length;
-        for (int32_t t = 0; t < run_length; t += 16) {
-            const __mmask16 lanes =
-                run_length - t >= 16 ? static_cast<__mmask16>(0xFFFF) : first_lanes(run_length - t);
-            const __m512i fitted = _mm512_add_epi32(scaled(va, widen_first(w.sine + t, lanes)),
-                                                    scaled(vb, widen_first(w.cosine + t, lanes)));
-            const __m512i y = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(lanes, run + t), fitted);
-            _mm512_mask_storeu_epi32(run + t, lanes, y);
+        int32_t t = 0;
+        for (; t + 16 <= run_length; t += 16) {
+            const __m512i fitted = _mm512_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
+            const __m512i y = _mm512_sub_epi32(_mm512_loadu_si512(run + t), fitted);
+            _mm512_storeu_si512(run + t, y);
             peak = _mm512_max_epi32(peak, _mm512_abs_epi32(y));
         }
+        if (t < run_length)
+            peak = _mm512_max_epi32(peak, subtract_lanes(run, w, t, va, vb, first_lanes(run_length - t)));
     }
     return _mm512_reduce_max_epi32(peak);
 }
