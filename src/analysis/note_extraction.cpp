@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <span>
-#include <system_error>
 
 #include "analysis/analysis_file.h"
 #include "analysis/note_linking.h"
@@ -17,7 +14,6 @@
 #include "core/file_io.h"
 #include "core/settings.h"
 #include "core/status.h"
-#include "core/worker_pool.h"
 #include "wave/wav_reader.h"
 
 namespace {
@@ -139,123 +135,6 @@ void process_block(ExtractionState& state, const AnalysisBlockHeader& header, Bl
     }
 }
 
-// Blocks read ahead by one worker while another processes them in order: reading the text
-// of a block costs about as much as processing it.
-class BlockQueue {
-public:
-    struct Slot {
-        AnalysisBlockHeader header;
-        Block block;
-    };
-
-    // The slot to read the next block into, once one is free; nullptr when the processing
-    // has given up.
-    Slot* free_slot()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return abandoned_ || read_ - processed_ < SLOTS; });
-        return abandoned_ ? nullptr : &slots_[static_cast<size_t>(read_ % SLOTS)];
-    }
-
-    void push()
-    {
-        std::lock_guard lock(mutex_);
-        ++read_;
-        changed_.notify_all();
-    }
-
-    void finish()
-    {
-        std::lock_guard lock(mutex_);
-        finished_ = true;
-        changed_.notify_all();
-    }
-
-    // The next block read, or nullptr when the reading has finished and all are processed.
-    Slot* next()
-    {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return finished_ || read_ > processed_; });
-        return read_ > processed_ ? &slots_[static_cast<size_t>(processed_ % SLOTS)] : nullptr;
-    }
-
-    void pop()
-    {
-        std::lock_guard lock(mutex_);
-        ++processed_;
-        changed_.notify_all();
-    }
-
-    // The processing stops (it failed): the reading must not wait for room any more.
-    void abandon()
-    {
-        std::lock_guard lock(mutex_);
-        abandoned_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    static constexpr int64_t SLOTS = 64;
-    std::array<Slot, SLOTS> slots_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int64_t read_ = 0;
-    int64_t processed_ = 0;
-    bool finished_ = false;
-    bool abandoned_ = false;
-};
-
-// Reads blocks until the end, damage, or a block that would pass the capacity.
-void read_blocks(AnalysisReader& reader, int32_t capacity, BlockQueue& queue)
-{
-    int32_t room = capacity;
-    while (room > 0) {
-        BlockQueue::Slot* slot = queue.free_slot();
-        if (!slot || !read_block(reader, room, slot->header, slot->block))
-            break;
-        room -= slot->header.record_count;
-        queue.push();
-    }
-    queue.finish();
-}
-
-void process_blocks(ExtractionState& state, BlockQueue& queue)
-{
-    // process_block rewrites the records in place: the slot is this thread's until popped.
-    try {
-        while (BlockQueue::Slot* slot = queue.next()) {
-            process_block(state, slot->header, slot->block);
-            queue.pop();
-        }
-    } catch (...) {
-        queue.abandon();  // the segment lists could not grow: let the reading end
-        throw;
-    }
-}
-
-void read_and_process(AnalysisReader& reader, int32_t capacity, ExtractionState& state)
-{
-    auto block = std::make_unique<Block>();
-    AnalysisBlockHeader header;
-    int32_t consumed = 0;
-    while (consumed < capacity && read_block(reader, capacity - consumed, header, *block)) {
-        process_block(state, header, *block);
-        consumed += header.record_count;
-    }
-}
-
-// The same blocks, read by one worker of pool while the other processes them.
-void read_and_process_side_by_side(AnalysisReader& reader, int32_t capacity, ExtractionState& state, WorkerPool& pool)
-{
-    auto queue = std::make_unique<BlockQueue>();
-    pool.run([&](int32_t worker) {
-        if (worker == 1)
-            read_blocks(reader, capacity, *queue);
-        else
-            process_blocks(state, *queue);
-    });
-}
-
 } // namespace
 
 int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level_max)
@@ -278,18 +157,13 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
     state->scale = make_velocity_scale(level_max);
     state->open_segment.fill(-1);
 
-    std::unique_ptr<WorkerPool> pool;
-    if (default_worker_count() >= 2) {
-        try {
-            pool = std::make_unique<WorkerPool>(2);
-        } catch (const std::system_error&) {
-            // no second thread to be had: read and process one after the other
-        }
+    auto block = std::make_unique<Block>();
+    AnalysisBlockHeader header;
+    int32_t consumed = 0;
+    while (consumed < capacity && read_block(reader, capacity - consumed, header, *block)) {
+        process_block(*state, header, *block);
+        consumed += header.record_count;
     }
-    if (pool)
-        read_and_process_side_by_side(reader, capacity, *state, *pool);
-    else
-        read_and_process(reader, capacity, *state);
     return note_segment_list.count;
 }
 
