@@ -50,24 +50,27 @@ void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32
         level[i] = 0;
     int32_t order[MIDI_NOTE_COUNT];
     const int32_t count = pursuit_order(note_count, best_power, order);
+    TableWindow windows[MIDI_NOTE_COUNT + 1];
+    for (int32_t r = 0; r < count; ++r)
+        windows[r] = window_of(order[r], best_step[order[r]]);
+    windows[count] = TableWindow{};
     // reach[r]: the samples the correlations after the r-th one still read.
     int32_t reach[MIDI_NOTE_COUNT + 1];
     reach[count] = 0;
     for (int32_t r = count - 1; r >= 0; --r)
-        reach[r] = std::max(reach[r + 1], window_of(order[r], best_step[order[r]]).length);
+        reach[r] = std::max(reach[r + 1], windows[r].length);
     for (int32_t r = 0; r < count; ++r) {
         const int32_t i = order[r];
-        // The next note's window is known now: it is fetched while this one is correlated.
-        const TableWindow ahead = r + 1 < count ? window_of(order[r + 1], best_step[order[r + 1]]) : TableWindow{};
         int32_t a = 0;
         int32_t b = 0;
-        level[i] = residual_correlation(frame, i, best_step[i], a, b, ahead);
+        // The next note's window is known now: it is fetched while this one is correlated.
+        level[i] = correlate_window(frame, windows[r], a, b, windows[r + 1]);
         if (level[i] == 0 || static_cast<double>(best_power[i]) / static_cast<double>(level[i]) > 2.0) {
             level[i] = 0;
             continue;
         }
         if (reach[r + 1] > 0)
-            subtract_sinusoid(frame, i, best_step[i], a, b, reach[r + 1]);
+            subtract_window(frame, windows[r], a, b, reach[r + 1]);
     }
 }
 
