@@ -104,8 +104,9 @@ bool parse_in_view(AnalysisReader& reader, int32_t* values, int count)
         const char* const first_digit = p;
         uint64_t magnitude = 0;
         for (unsigned digit; (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p)
-            magnitude = std::min<uint64_t>(magnitude * 10 + digit, uint64_t{1} << 32);
-        if (p >= end || !is_space(*p) || p == first_digit || p - start > TOKEN_LIMIT)
+            magnitude = magnitude * 10 + digit;
+        // Up to 18 digits cannot wrap 64 bits; longer numbers are left to read_int.
+        if (p >= end || !is_space(*p) || p == first_digit || p - first_digit > 18 || p - start > TOKEN_LIMIT)
             return false;
         const int64_t v = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
         if (v < INT32_MIN || v > INT32_MAX)
