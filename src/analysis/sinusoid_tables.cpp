@@ -46,18 +46,23 @@ int32_t window_length_for(double period)
 
 // The reference sine and cosine, each followed by a second turn so that a span running past
 // the end of the turn reads on without wrapping its index.
+// The reference sine and cosine side by side (entry k at 2k and 2k + 1), followed by a second
+// turn, so that a span running past the end of the turn reads on without wrapping its index,
+// and one load brings an entry's sine and cosine together.
 struct Reference {
-    std::vector<double> sine;
-    std::vector<double> cosine;
+    std::vector<double> pairs;
 };
 
 Reference make_reference()
 {
-    Reference r{std::vector<double>(2 * REFERENCE_TABLE_SIZE), std::vector<double>(2 * REFERENCE_TABLE_SIZE)};
+    Reference r{std::vector<double>(4 * REFERENCE_TABLE_SIZE)};
     for (int32_t k = 0; k < REFERENCE_TABLE_SIZE; ++k) {
-        r.sine[index(k)] = r.sine[index(k + REFERENCE_TABLE_SIZE)] = TABLE_AMPLITUDE * std::sin(k * REFERENCE_PHASE_STEP);
-        r.cosine[index(k)] = r.cosine[index(k + REFERENCE_TABLE_SIZE)] =
-            TABLE_AMPLITUDE * std::cos(k * REFERENCE_PHASE_STEP);
+        const double sine = TABLE_AMPLITUDE * std::sin(k * REFERENCE_PHASE_STEP);
+        const double cosine = TABLE_AMPLITUDE * std::cos(k * REFERENCE_PHASE_STEP);
+        for (int32_t turn = 0; turn < 2; ++turn) {
+            r.pairs[index(2 * (k + turn * REFERENCE_TABLE_SIZE))] = sine;
+            r.pairs[index(2 * (k + turn * REFERENCE_TABLE_SIZE) + 1)] = cosine;
+        }
     }
     return r;
 }
@@ -88,29 +93,27 @@ constexpr int32_t INTERLEAVED = 4;
 // side by side, which keeps the processor's adders busy.
 void four_means(const Reference& ref, const Span* spans, double* raw_sine, double* raw_cosine)
 {
-    double sine[INTERLEAVED] = {};
-    double cosine[INTERLEAVED] = {};
-    const double* rs[INTERLEAVED];
-    const double* rc[INTERLEAVED];
+    // sums[2u] and sums[2u + 1]: the sine and cosine sums of span u, each added in order.
+    double sums[2 * INTERLEAVED] = {};
+    const double* pairs[INTERLEAVED];
     int32_t shared = spans[0].count;
     for (int32_t u = 0; u < INTERLEAVED; ++u) {
-        rs[u] = ref.sine.data() + spans[u].first;
-        rc[u] = ref.cosine.data() + spans[u].first;
+        pairs[u] = ref.pairs.data() + 2 * spans[u].first;
         shared = std::min(shared, spans[u].count);
     }
     for (int32_t m = 0; m < shared; ++m) {
         for (int32_t u = 0; u < INTERLEAVED; ++u) {
-            sine[u] += rs[u][m];
-            cosine[u] += rc[u][m];
+            sums[2 * u] += pairs[u][2 * m];
+            sums[2 * u + 1] += pairs[u][2 * m + 1];
         }
     }
     for (int32_t u = 0; u < INTERLEAVED; ++u) {
         for (int32_t m = shared; m < spans[u].count; ++m) {
-            sine[u] += rs[u][m];
-            cosine[u] += rc[u][m];
+            sums[2 * u] += pairs[u][2 * m];
+            sums[2 * u + 1] += pairs[u][2 * m + 1];
         }
-        raw_sine[u] = sine[u] / spans[u].count;
-        raw_cosine[u] = cosine[u] / spans[u].count;
+        raw_sine[u] = sums[2 * u] / spans[u].count;
+        raw_cosine[u] = sums[2 * u + 1] / spans[u].count;
     }
 }
 
