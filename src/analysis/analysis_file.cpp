@@ -250,10 +250,35 @@ BlockHeaderRead read_analysis_block_header(AnalysisReader& reader, AnalysisBlock
     return BlockHeaderRead::Block;
 }
 
+// A record line as the analysis writes it: each of the four numbers after one white-space
+// character, 1 to 9 digits, white space after the last. Reads nothing and returns false for
+// anything else, which read_ints then reads carefully.
+bool parse_written_record(AnalysisReader& reader, int32_t* values)
+{
+    constexpr int32_t MOST_DIGITS = 9;  // below 2^31 whatever the digits
+    reader.ensure(SWEEP_VIEW);
+    const char* p = reader.cursor();
+    for (int i = 0; i < 4; ++i) {
+        if (!is_space(*p))  // also the '\0' after the view
+            return false;
+        const char* const first = ++p;
+        uint32_t v = 0;
+        for (unsigned digit; (digit = static_cast<unsigned>(*p - '0')) <= 9; ++p)
+            v = v * 10 + digit;
+        if (p == first || p - first > MOST_DIGITS)
+            return false;
+        values[i] = static_cast<int32_t>(v);
+    }
+    if (p >= reader.limit() || !is_space(*p))
+        return false;
+    reader.advance_to(p);
+    return true;
+}
+
 bool read_analysis_record(AnalysisReader& reader, FrameNoteRecord& record)
 {
     int32_t v[4];
-    if (!read_ints(reader, v, 4))
+    if (!parse_written_record(reader, v) && !read_ints(reader, v, 4))
         return false;
     record.note = v[0];
     record.fine_step = v[1];
