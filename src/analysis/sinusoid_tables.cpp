@@ -221,8 +221,10 @@ void build_sinusoid_tables(WorkerPool* pool)
     AnalysisTables& t = analysis_tables;
     const int32_t total = static_cast<int32_t>(t.window_length.size());
     const size_t table_size = total == 0 ? 0 : index(t.table_offset[index(total - 1)] + t.window_length[index(total - 1)]);
-    t.sine.assign(table_size, 0);
-    t.cosine.assign(table_size, 0);
+    t.sine.clear();
+    t.cosine.clear();
+    t.sine.resize(table_size);  // every entry is filled below
+    t.cosine.resize(table_size);
     if (total == 0)
         return;
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "analysis/analysis_results.h"
@@ -23,6 +25,29 @@ struct PitchGrid {
     int32_t first_fine[MIDI_NOTE_COUNT] = {};
 };
 
+// Leaves elements that are made without a value uninitialised (resize of a vector of
+// numbers does not clear them), for large arrays that are filled right away.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <typename U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 // The working copy of one frame, from which the residual pursuit removes fitted sinusoids.
 struct FrameBuffer {
     std::vector<int32_t> samples;  // FFT_SIZE
@@ -38,8 +63,10 @@ struct AnalysisTables {
     std::vector<double> period;          // samples per cycle
     std::vector<int32_t> window_length;  // samples, 16 or more
     std::vector<int32_t> table_offset;   // first entry of the window in sine and cosine
-    std::vector<int16_t> sine;           // all windows end to end, amplitude 16384
-    std::vector<int16_t> cosine;
+    // All windows end to end, amplitude 16384. Not zeroed when allocated: the workers that
+    // fill the windows touch their pages first, rather than one thread clearing 20 MB.
+    std::vector<int16_t, UninitializedAllocator<int16_t>> sine;
+    std::vector<int16_t, UninitializedAllocator<int16_t>> cosine;
     std::vector<FrameBuffer> frames;     // one per analysis worker; plan_sinusoid_windows makes the first
     // Running sums of the sliding correlation. 64-bit: a full 32768-sample window of
     // full-scale samples can leave the 32-bit range.

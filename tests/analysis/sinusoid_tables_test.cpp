@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,7 @@ PlainWindow plain_window(double period, int32_t length)
     return w;
 }
 
-std::vector<int16_t> table_window(const std::vector<int16_t>& table, int32_t fine)
+std::vector<int16_t> table_window(std::span<const int16_t> table, int32_t fine)
 {
     const auto offset = analysis_tables.table_offset[fine];
     return std::vector<int16_t>(table.begin() + offset, table.begin() + offset + analysis_tables.window_length[fine]);
