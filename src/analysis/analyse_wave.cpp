@@ -68,6 +68,8 @@ void write_pending(std::FILE* file, const PendingFrame& pending, int32_t positio
 // One batch of consecutive frames on its way through the run.
 struct Batch {
     SlidingBatch sliding;
+    // Per worker, the sum of the power changes of the notes it searched, per frame.
+    std::vector<std::vector<int32_t>> change_sums;
     std::vector<int32_t> output_frames;  // frames of the batch to output, as offsets in it
     std::vector<int32_t> levels;         // compressed levels, note_count per output frame
 };
@@ -111,9 +113,11 @@ void place_batch(const Run& run, Batch& batch, int32_t first)
 void search_notes(Run& run, Batch& batch, int32_t worker, std::atomic<int32_t>& next_note,
                   const std::atomic<bool>& stop)
 {
+    std::vector<int32_t>& change_sum = batch.change_sums[static_cast<size_t>(worker)];
+    std::fill(change_sum.begin(), change_sum.end(), 0);
     for (int32_t i = next_note++; i < run.note_count && !stop; i = next_note++)
         search_note(run.wave, run.first_frame.data(), i, batch.sliding, run.state.prev_power[i],
-                    run.scratch[static_cast<size_t>(worker)]);
+                    run.scratch[static_cast<size_t>(worker)], change_sum.data());
 }
 
 // Fine-pitch search of the batch, notes shared among the workers.
@@ -134,8 +138,8 @@ void choose_output_frames(Run& run, Batch& batch)
         const int32_t k = sliding.first_frame + f;
         const int32_t position = ANALYSIS_STEP * k;
         int32_t total = 0;
-        for (int32_t i = 0; i < run.note_count; ++i)
-            total += sliding.change[sliding.at(i, f)];
+        for (const std::vector<int32_t>& change_sum : batch.change_sums)
+            total += change_sum[static_cast<size_t>(f)];
         const int32_t average_change = run.note_count > 0 ? total / run.note_count : 0;
         const bool force = k == 0 || k == run.frames - 1 || position - run.decided_out >= half_frame;
         if (force || average_change >= conversion_settings.VARY_RATE) {
@@ -269,8 +273,10 @@ RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
     run.pending.records.resize(static_cast<size_t>(run.note_count));
     // Two batches: one being finished while the next one is searched.
     auto batches = std::make_unique<Batch[]>(2);
-    for (int32_t b = 0; b < 2; ++b)
+    for (int32_t b = 0; b < 2; ++b) {
         prepare_sliding_batch(batches[b].sliding, run.note_count, BATCH_FRAMES);
+        batches[b].change_sums.assign(workers, std::vector<int32_t>(BATCH_FRAMES));
+    }
     place_batch(run, batches[0], 0);
     search_batch(run, batches[0]);
     for (int32_t first = 0, b = 0; first < run.frames; first += BATCH_FRAMES, b = 1 - b) {

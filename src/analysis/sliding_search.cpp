@@ -62,7 +62,6 @@ void prepare_sliding_batch(SlidingBatch& batch, int32_t note_count, int32_t capa
     batch.capacity = capacity;
     batch.best_power.resize(size);
     batch.best_step.resize(size);
-    batch.change.resize(size);
 }
 
 int32_t power_change(int64_t power, int64_t previous)
@@ -81,7 +80,7 @@ int32_t power_change(int64_t power, int64_t previous)
 }
 
 void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_index, SlidingBatch& batch,
-                 int64_t& previous_power, SlidingScratch& scratch)
+                 int64_t& previous_power, SlidingScratch& scratch, int32_t* change_sum)
 {
     const size_t row = batch.at(note_index, 0);
     const BestRow best{batch.best_power.data() + row, batch.best_step.data() + row};
@@ -93,10 +92,9 @@ void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_i
     for (int32_t j = 0; j < analysis_tables.grid.fine_count[note_index]; ++j)
         search_fine_pitch(wave, first_frame, first_fine + j, j, batch, best, scratch);
 
-    int32_t* change = batch.change.data() + row;
     for (int32_t f = 0; f < batch.frame_count; ++f) {
         const int64_t power = static_cast<int64_t>(best.power[f]);
-        change[f] = power_change(power, previous_power);
+        change_sum[f] += power_change(power, previous_power);
         previous_power = power;
     }
 }

@@ -20,7 +20,6 @@ struct SlidingBatch {
     // Powers are whole numbers below 2^53, held exactly as doubles for the kernels' sake.
     std::vector<double> best_power;   // strictly larger wins, so the lowest step wins ties
     std::vector<int32_t> best_step;   // 12 when no fine pitch has a positive power
-    std::vector<int32_t> change;      // 0..1000 against the previous analysed frame
 
     size_t at(int32_t note_index, int32_t frame) const { return static_cast<size_t>(note_index * capacity + frame); }
 };
@@ -44,6 +43,7 @@ int32_t power_change(int64_t power, int64_t previous);
 // sample 16k). The sliding sums of the note's fine pitches continue from the batch before,
 // or start afresh when the batch begins at frame 0, whose samples first_frame holds as
 // 32-bit values. previous_power is the note's best power in the frame before the batch and
-// becomes that of the batch's last frame.
+// becomes that of the batch's last frame. The note's power change in each frame is added to
+// change_sum (one entry per frame of the batch).
 void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_index, SlidingBatch& batch,
-                 int64_t& previous_power, SlidingScratch& scratch);
+                 int64_t& previous_power, SlidingScratch& scratch, int32_t* change_sum);

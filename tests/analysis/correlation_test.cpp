@@ -171,6 +171,7 @@ TEST_P(EveryKernelSet, SlidingSearchEqualsFullRecomputationInEveryFrameAndBatch)
     SlidingBatch batch;
     prepare_sliding_batch(batch, analysis_tables.grid.note_count, 64);
     SlidingScratch scratch(64);
+    std::vector<int32_t> change_sum(64);
     int64_t previous[69] = {};
     // Batches of varying size, the sums carried from each to the next.
     int32_t frame = 0;
@@ -178,7 +179,7 @@ TEST_P(EveryKernelSet, SlidingSearchEqualsFullRecomputationInEveryFrameAndBatch)
         batch.first_frame = frame;
         batch.frame_count = size;
         for (int32_t i : notes)
-            search_note(wave.data(), first.data(), i, batch, previous[i], scratch);
+            search_note(wave.data(), first.data(), i, batch, previous[i], scratch, change_sum.data());
         for (int32_t f = 0; f < size; ++f) {
             const int32_t position = 16 * (frame + f);
             const std::vector<int32_t> samples(wave.begin() + position, wave.begin() + position + 256);

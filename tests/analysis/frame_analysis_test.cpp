@@ -59,9 +59,10 @@ void search_first_frame(const std::vector<int32_t>& frame, int32_t note_count, i
     batch.first_frame = 0;
     batch.frame_count = 1;
     SlidingScratch scratch(1);
+    std::vector<int32_t> change_sum(1);
     for (int32_t i = 0; i < note_count; ++i) {
         int64_t previous = 0;
-        search_note(wave.data(), frame.data(), i, batch, previous, scratch);
+        search_note(wave.data(), frame.data(), i, batch, previous, scratch, change_sum.data());
         power[i] = static_cast<int64_t>(batch.best_power[batch.at(i, 0)]);
         step[i] = batch.best_step[batch.at(i, 0)];
     }
