@@ -5,8 +5,13 @@
 
 #include <immintrin.h>
 
+// Everything below is compiled for AVX2; only avx2_correlation_kernels chooses it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace {
 
@@ -235,7 +240,11 @@ const CorrelationKernels kernels = {"avx2", avx2_correlate, avx2_subtract, avx2_
 
 } // namespace
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 const CorrelationKernels* avx2_correlation_kernels()
 {

@@ -3,15 +3,22 @@
 
 #if defined(__x86_64__)
 
+#if !defined(__clang__)
 // GCC 12 warns inside its own AVX-512 header (the undefined source vectors of the
 // intrinsics), a known false alarm.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 #include <immintrin.h>
 
+// Everything below is compiled for AVX-512; only avx512_correlation_kernels chooses it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl")
+#endif
 
 namespace {
 
@@ -275,8 +282,12 @@ const CorrelationKernels kernels = {"avx512", avx512_correlate, avx512_subtract,
 
 } // namespace
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
 #pragma GCC diagnostic pop
+#endif
 
 const CorrelationKernels* avx512_correlation_kernels()
 {
