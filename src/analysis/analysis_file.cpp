@@ -131,17 +131,20 @@ bool read_ints(AnalysisReader& reader, int32_t* values, int count)
 
 } // namespace
 
-AnalysisReader::AnalysisReader(std::FILE* file) : file_(file), buffer_(READ_PIECE + 1, '\0') {}
+AnalysisReader::AnalysisReader(std::FILE* file) : file_(file), buffer_(new char[READ_PIECE + 1])
+{
+    buffer_[0] = '\0';
+}
 
 void AnalysisReader::ensure(size_t count)
 {
     if (end_ - next_ >= count || at_end_)
         return;
-    std::memmove(buffer_.data(), buffer_.data() + next_, end_ - next_);
+    std::memmove(buffer_.get(), buffer_.get() + next_, end_ - next_);
     end_ -= next_;
     next_ = 0;
     while (end_ < count && !at_end_) {
-        const size_t got = file_ ? std::fread(buffer_.data() + end_, 1, READ_PIECE - end_, file_) : 0;
+        const size_t got = file_ ? std::fread(buffer_.get() + end_, 1, READ_PIECE - end_, file_) : 0;
         at_end_ = got == 0;
         end_ += got;
     }

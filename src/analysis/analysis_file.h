@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -43,15 +44,15 @@ public:
     // Brings at least count characters from the current position into view (fewer only at
     // the end of the file); the view is followed by a '\0'.
     void ensure(size_t count);
-    const char* cursor() const { return buffer_.data() + next_; }
-    const char* limit() const { return buffer_.data() + end_; }
-    void advance_to(const char* position) { next_ = static_cast<size_t>(position - buffer_.data()); }
+    const char* cursor() const { return buffer_.get() + next_; }
+    const char* limit() const { return buffer_.get() + end_; }
+    void advance_to(const char* position) { next_ = static_cast<size_t>(position - buffer_.get()); }
 
 private:
-    static constexpr size_t READ_PIECE = size_t{1} << 20;
+    static constexpr size_t READ_PIECE = size_t{1} << 18;
 
     std::FILE* file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // READ_PIECE characters and the '\0' after the view
     size_t next_ = 0;
     size_t end_ = 0;
     bool at_end_ = false;
