@@ -108,26 +108,6 @@ void place_batch(const Run& run, Batch& batch, int32_t first)
     batch.sliding.frame_count = std::min(BATCH_FRAMES, run.frames - first);
 }
 
-// Searches notes of the batch, taken one at a time from next_note, until none is left or
-// stop is set.
-void search_notes(Run& run, Batch& batch, int32_t worker, std::atomic<int32_t>& next_note,
-                  const std::atomic<bool>& stop)
-{
-    std::vector<int32_t>& change_sum = batch.change_sums[static_cast<size_t>(worker)];
-    std::fill(change_sum.begin(), change_sum.end(), 0);
-    for (int32_t i = next_note++; i < run.note_count && !stop; i = next_note++)
-        search_note(run.wave, run.first_frame.data(), i, batch.sliding, run.state.prev_power[i],
-                    run.scratch[static_cast<size_t>(worker)], change_sum.data());
-}
-
-// Fine-pitch search of the batch, notes shared among the workers.
-void search_batch(Run& run, Batch& batch)
-{
-    std::atomic<int32_t> next_note{0};
-    const std::atomic<bool> never{false};
-    run.pool->run([&](int32_t worker) { search_notes(run, batch, worker, next_note, never); });
-}
-
 // Which frames are output: forced ones, and those whose spectrum changed enough.
 void choose_output_frames(Run& run, Batch& batch)
 {
@@ -147,6 +127,7 @@ void choose_output_frames(Run& run, Batch& batch)
             run.decided_out = position;
         }
     }
+    batch.levels.resize(batch.output_frames.size() * static_cast<size_t>(run.note_count));
 }
 
 // Residual pursuit, corrections and compression of the output frame at index o of the batch.
@@ -163,24 +144,6 @@ void analyse_output(const Run& run, Batch& batch, int32_t o, FrameBuffer& frame)
     const int16_t* samples = run.wave + ANALYSIS_STEP * (sliding.first_frame + f);
     analyse_output_frame(samples, best_power, best_step, frame,
                          batch.levels.data() + static_cast<size_t>(o) * static_cast<size_t>(run.note_count));
-}
-
-// Residual pursuit, corrections and compression of the output frames, shared among the
-// workers, each in its own frame buffer.
-void analyse_output_frames(Run& run, Batch& batch)
-{
-    const int32_t outputs = static_cast<int32_t>(batch.output_frames.size());
-    batch.levels.resize(static_cast<size_t>(outputs) * static_cast<size_t>(run.note_count));
-    std::atomic<int32_t> next_output{0};
-    run.pool->run([&](int32_t worker) {
-        // A worker takes neighbouring frames, which mostly share their best fine steps and so
-        // find more of their windows still cached.
-        for (int32_t first = next_output.fetch_add(FRAMES_TAKEN); first < outputs;
-             first = next_output.fetch_add(FRAMES_TAKEN)) {
-            for (int32_t o = first; o < std::min(first + FRAMES_TAKEN, outputs); ++o)
-                analyse_output(run, batch, o, analysis_tables.frames[static_cast<size_t>(worker)]);
-        }
-    });
 }
 
 // Continuity of one output frame, in frame order, into run.current.
@@ -223,34 +186,72 @@ bool finish_batch(Run& run, const Batch& batch)
     return true;
 }
 
-// Finishes a batch on the calling thread while the other workers start the search of the
-// next one (when there is one), which the calling thread then joins. Only the search writes
-// the sliding sums and best powers, only the finishing pass the continuity state and the
-// file. False when a stop request ended the run; the search is then abandoned.
-bool finish_while_searching(Run& run, const Batch& finished, Batch* next)
-{
+// The work of one parallel phase: the pursuit of one batch's output frames and the search of
+// the next batch's notes, taken a few frames or one note at a time.
+struct SharedWork {
+    Batch* pursued = nullptr;
+    Batch* searched = nullptr;
+    std::atomic<int32_t> next_output{0};
     std::atomic<int32_t> next_note{0};
     std::atomic<bool> stopped{false};
-    bool going = true;
-    run.pool->run([&](int32_t worker) {
-        if (worker == 0 && !finish_batch(run, finished)) {
-            going = false;
-            stopped = true;
-        }
-        if (next)
-            search_notes(run, *next, worker, next_note, stopped);
-    });
-    return going;
+};
+
+// A few neighbouring output frames of the pursued batch; false when none is left.
+bool take_pursuit(Run& run, SharedWork& work, int32_t worker)
+{
+    if (!work.pursued)
+        return false;
+    const int32_t outputs = static_cast<int32_t>(work.pursued->output_frames.size());
+    const int32_t first = work.next_output.fetch_add(FRAMES_TAKEN);
+    for (int32_t o = first; o < std::min(first + FRAMES_TAKEN, outputs); ++o)
+        analyse_output(run, *work.pursued, o, analysis_tables.frames[static_cast<size_t>(worker)]);
+    return first < outputs;
+}
+
+// One note of the searched batch; false when none is left.
+bool take_search(Run& run, SharedWork& work, int32_t worker)
+{
+    if (!work.searched)
+        return false;
+    const int32_t i = work.next_note++;
+    if (i >= run.note_count)
+        return false;
+    search_note(run.wave, run.first_frame.data(), i, work.searched->sliding, run.state.prev_power[i],
+                run.scratch[static_cast<size_t>(worker)],
+                work.searched->change_sums[static_cast<size_t>(worker)].data());
+    return true;
+}
+
+// Takes work until none is left or the run stops. The calling thread prefers the pursuit and
+// the others the search, so that one core waits on memory for tables while another computes.
+void share_work(Run& run, SharedWork& work, int32_t worker)
+{
+    while (!work.stopped) {
+        const bool took = worker == 0 ? take_pursuit(run, work, worker) || take_search(run, work, worker)
+                                      : take_search(run, work, worker) || take_pursuit(run, work, worker);
+        if (!took)
+            return;
+    }
+}
+
+// Gets a batch ready for its search: its frames from first on, its change sums cleared.
+void start_batch(const Run& run, Batch& batch, int32_t first)
+{
+    place_batch(run, batch, first);
+    for (std::vector<int32_t>& change_sum : batch.change_sums)
+        std::fill(change_sum.begin(), change_sum.end(), 0);
 }
 
 // Every frame of the wave in 16-sample steps, until the end or a stop request. Frames go
-// through in batches: the search of a batch's frames is shared among the workers by note,
-// the output decisions are made in frame order, the pursuit of the output frames is shared
-// by frame, and a last pass in frame order decides continuity, writes the blocks, reports
-// progress and checks the stop request after every frame, exactly as a frame-by-frame run
-// would; that pass runs while the other workers search the next batch. A stop request seen
-// after frame k ends the run there: the frames after k (already analysed, or being searched)
-// are dropped, so the file is the one a frame-by-frame run stopping after frame k writes.
+// through in batches, three at a time: while the calling thread finishes one batch (in frame
+// order: continuity, the pending-frame rule and the blocks of the file, progress every tenth
+// frame and the stop request after every frame, exactly as a frame-by-frame run would), the
+// workers pursue the output frames of the next batch, frame by frame, and search the batch
+// after that, note by note; the calling thread joins them when it is done. Between these
+// phases the calling thread chooses the output frames of the batch just searched. A stop
+// request seen after frame k ends the run there: the frames after k (already analysed, or
+// being analysed) are dropped, so the file is the one a frame-by-frame run stopping after
+// frame k writes.
 RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
 {
     Run run;
@@ -271,25 +272,44 @@ RunTotals analyse_frames(std::FILE* file, WorkerPool& pool)
     analysis_tables.frames.resize(workers, analysis_tables.frames.front());
     run.current.resize(static_cast<size_t>(run.note_count));
     run.pending.records.resize(static_cast<size_t>(run.note_count));
-    // Two batches: one being finished while the next one is searched.
-    auto batches = std::make_unique<Batch[]>(2);
-    for (int32_t b = 0; b < 2; ++b) {
+    constexpr int32_t IN_FLIGHT = 3;  // finished, pursued, searched
+    auto batches = std::make_unique<Batch[]>(IN_FLIGHT);
+    for (int32_t b = 0; b < IN_FLIGHT; ++b) {
         prepare_sliding_batch(batches[b].sliding, run.note_count, BATCH_FRAMES);
         batches[b].change_sums.assign(workers, std::vector<int32_t>(BATCH_FRAMES));
     }
-    place_batch(run, batches[0], 0);
-    search_batch(run, batches[0]);
-    for (int32_t first = 0, b = 0; first < run.frames; first += BATCH_FRAMES, b = 1 - b) {
-        Batch& batch = batches[b];
-        choose_output_frames(run, batch);
-        analyse_output_frames(run, batch);
-        Batch* next = nullptr;
-        if (first + BATCH_FRAMES < run.frames) {
-            next = &batches[1 - b];
-            place_batch(run, *next, first + BATCH_FRAMES);
+    start_batch(run, batches[0], 0);
+    {
+        SharedWork first;
+        first.searched = &batches[0];
+        run.pool->run([&](int32_t worker) { share_work(run, first, worker); });
+    }
+    choose_output_frames(run, batches[0]);
+    for (int32_t b = 0;; ++b) {
+        Batch& pursued = batches[b % IN_FLIGHT];
+        const int32_t next_first = pursued.sliding.first_frame + BATCH_FRAMES;
+        SharedWork work;
+        work.pursued = &pursued;
+        if (next_first < run.frames) {
+            work.searched = &batches[(b + 1) % IN_FLIGHT];
+            start_batch(run, *work.searched, next_first);
         }
-        if (!finish_while_searching(run, batch, next))
+        const Batch* finished = b > 0 ? &batches[(b - 1) % IN_FLIGHT] : nullptr;
+        bool going = true;
+        run.pool->run([&](int32_t worker) {
+            if (worker == 0 && finished && !finish_batch(run, *finished)) {
+                going = false;
+                work.stopped = true;
+            }
+            share_work(run, work, worker);
+        });
+        if (!going)
             break;
+        if (!work.searched) {
+            finish_batch(run, pursued);
+            break;
+        }
+        choose_output_frames(run, *work.searched);
     }
     return run.totals;
 }
