@@ -1,13 +1,17 @@
 #include "core/worker_pool.h"
 
+#include <algorithm>
+
 int32_t worker_count_override = 0;
 
 int32_t default_worker_count()
 {
     if (worker_count_override > 0)
         return worker_count_override;
+    // Past a few dozen the analysis's batches no longer hold enough work for everyone.
+    constexpr unsigned MOST_WORKERS = 32;
     const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int32_t>(cores) : 1;
+    return cores > 0 ? static_cast<int32_t>(std::min(cores, MOST_WORKERS)) : 1;
 }
 
 WorkerPool::WorkerPool(int32_t workers)

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-// How many workers a pool gets by default: the processor's cores (at least 1),
+// How many workers a pool gets by default: the processor's cores (at least 1, at most 32),
 // or worker_count_override when it is above 0 (tests use it).
 int32_t default_worker_count();
 extern int32_t worker_count_override;
