@@ -85,6 +85,19 @@ ParsedFile parse(const std::string& path)
     return file;
 }
 
+// Positions of the blocks in a run of block text (header lines have three numbers).
+std::vector<int32_t> block_positions(const std::string& blocks)
+{
+    std::vector<int32_t> positions;
+    std::istringstream in(blocks);
+    for (std::string line; std::getline(in, line);) {
+        const std::vector<int32_t> v = ints_of(line);
+        if (v.size() == 3)
+            positions.push_back(v[1]);
+    }
+    return positions;
+}
+
 // Sets up a run over key_min..key_max analysing samples, with the WAV path in dir.
 std::string prepare(const test::TempDir& dir, std::vector<int16_t> samples, int32_t key_min, int32_t key_max,
                     int32_t frame_size = 4096)
@@ -233,6 +246,48 @@ TEST(AnalyseWave, StopRequestEndsAfterTheFrameWhoseCheckSeesIt)
         EXPECT_EQ(file.blocks.back().position, 16 * (last - 2));
         EXPECT_EQ(count_analysis_records(), last / 2 * 3);
         EXPECT_TRUE(analysis_tables.frames.empty());
+    }
+}
+
+TEST(AnalyseWave, StoppedFileIsTheStartOfTheWholeOne)
+{
+    // A busy passage over three batches of frames: whatever frame the request is seen after,
+    // the file holds the blocks a frame-by-frame run stopping there writes, which are the
+    // first blocks of the whole run's file.
+    const std::vector<int16_t> passage = synth::polyphonic_passage(4096 + 16 * 5000, 11);
+    std::string whole;
+    {
+        test::TempDir dir;
+        const std::string fft = prepare(dir, passage, 55, 70);
+        analyse_wave();
+        finish();
+        whole = test::read_text(fft);
+    }
+    static int reports;
+    static int stop_at_report;
+    for (int32_t report : {2, 205, 390, 470}) {
+        test::TempDir dir;
+        const std::string fft = prepare(dir, passage, 55, 70);
+        reports = 0;
+        stop_at_report = report;
+        progress_window_hook = [](const char* text) {
+            if (std::string(text).starts_with("周波数") && ++reports == stop_at_report)
+                conversion_status.stop_request = 1;
+        };
+        analyse_wave();
+        finish();
+        conversion_status.stop_request = 0;
+        const std::string stopped = test::read_text(fft);
+        ASSERT_TRUE(whole.starts_with(stopped)) << report;
+        // The whole file goes on with the block of the frame left pending at the stop (at or
+        // before it), and the block after that comes later.
+        const int32_t stop_position = 16 * 10 * (report - 1);
+        const std::vector<int32_t> rest = block_positions(whole.substr(stopped.size()));
+        ASSERT_GE(rest.size(), 1u) << report;
+        EXPECT_LE(rest[0], stop_position) << report;
+        if (rest.size() > 1) {
+            EXPECT_GT(rest[1], stop_position) << report;
+        }
     }
 }
 
