@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,13 +73,12 @@ TEST(AnalysisReader, WrittenAndOtherFormsReadTheSameNumbers)
 TEST(AnalysisReader, NumbersAcrossThePiecesOfALongFile)
 {
     // More than one piece of the reader: every line must come through whole.
-    std::string text;
+    std::ostringstream text;
     const int lines = 120000;
     for (int i = 0; i < lines; ++i)
-        text += "\n" + std::to_string(i % 128) + " " + std::to_string(i % 24) + " " + std::to_string(i * 7) + " " +
-                std::to_string(i % 4);
-    text += "\n";
-    const std::vector<Outcome> got = read_records(text, lines);
+        text << '\n' << i % 128 << ' ' << i % 24 << ' ' << i * 7 << ' ' << i % 4;
+    text << '\n';
+    const std::vector<Outcome> got = read_records(text.str(), lines);
     ASSERT_EQ(got.size(), static_cast<size_t>(lines));
     for (int i = 0; i < lines; ++i)
         ASSERT_EQ(got[static_cast<size_t>(i)], ok(i % 128, i % 24, i * 7, i % 4)) << i;
