@@ -57,22 +57,37 @@ int64_t portable_subtract(int32_t* frame, int32_t count, const TableWindow& w, i
 }
 
 void portable_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
-                    int32_t* cosine_steps)
+                    int32_t* cosine_steps, int32_t* scratch)
 {
     const int32_t length = w.length;
+    const SlideRings rings = slide_rings(scratch, length);
+    const int32_t ring = rings.size;
+    int32_t* sine_ring = rings.sine;
+    int32_t* cosine_ring = rings.cosine;
+    // Here sample n's products sit at n mod ring, from when they are made until it leaves.
+    int32_t made = 0;
+    int32_t made_at = 0;
+    int32_t leaving_at = 0;
+    int32_t entering_at = length;
     for (int32_t s = 0; s < steps; ++s) {
-        const int16_t* leaving = wave + 16 * s;
-        const int16_t* entering = leaving + length;
+        for (; made < 16 * s + length + 16; ++made) {
+            sine_ring[made_at] = scaled(wave[made], w.sine[phase]);
+            cosine_ring[made_at] = scaled(wave[made], w.cosine[phase]);
+            phase = phase + 1 < length ? phase + 1 : 0;
+            made_at = made_at + 1 < ring ? made_at + 1 : 0;
+        }
         int32_t sine_step = 0;
         int32_t cosine_step = 0;
         for (int32_t u = 0; u < 16; ++u) {
-            const int32_t p = phase + u < length ? phase + u : phase + u - length;
-            sine_step += scaled(entering[u], w.sine[p]) - scaled(leaving[u], w.sine[p]);
-            cosine_step += scaled(entering[u], w.cosine[p]) - scaled(leaving[u], w.cosine[p]);
+            const int32_t in = entering_at + u < ring ? entering_at + u : entering_at + u - ring;
+            sine_step += sine_ring[in] - sine_ring[leaving_at + u];
+            cosine_step += cosine_ring[in] - cosine_ring[leaving_at + u];
         }
         sine_steps[s] = sine_step;
         cosine_steps[s] = cosine_step;
-        phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
+        // The ring holds whole blocks, so a leaving block never runs past its end.
+        leaving_at = leaving_at + 16 < ring ? leaving_at + 16 : 0;
+        entering_at = entering_at + 16 < ring ? entering_at + 16 : entering_at + 16 - ring;
     }
 }
 

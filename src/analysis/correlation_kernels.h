@@ -28,6 +28,40 @@ struct TableWindow {
     int32_t length = 0;
 };
 
+// The slide's scratch: rings of `size` products of samples with the table, sine and cosine,
+// each followed by a copy of its first 16 values (so that 16 values read from any place are
+// in order) and aligned to 64 bytes. The products of sample n sit at
+// (n + 16 - length mod 16) mod size, so the 16 samples that enter in one step fill one
+// aligned block; leaving and entering are the places of samples 0 and length.
+struct SlideRings {
+    int32_t* sine;
+    int32_t* cosine;
+    int32_t size;
+    int32_t leaving;
+    int32_t entering;
+};
+
+// A window and 16 samples more, in whole blocks of 16.
+inline constexpr int32_t slide_ring_size(int32_t length)
+{
+    return 16 * (length / 16 + 2);
+}
+
+// The scratch the slide needs for a window of length samples, in 32-bit values: both rings
+// with their copies, and room to align them.
+inline constexpr int32_t slide_scratch_size(int32_t length)
+{
+    return 2 * (slide_ring_size(length) + 16) + 16;
+}
+
+inline SlideRings slide_rings(int32_t* scratch, int32_t length)
+{
+    const auto misalignment = static_cast<int32_t>(reinterpret_cast<uintptr_t>(scratch) / sizeof(int32_t) % 16);
+    int32_t* sine = scratch + (16 - misalignment) % 16;
+    const int32_t size = slide_ring_size(length);
+    return {sine, sine + size + 16, size, 16 - length % 16, 16 * (length / 16 + 1)};
+}
+
 struct CorrelationKernels {
     const char* name;
 
@@ -45,9 +79,12 @@ struct CorrelationKernels {
     // covers the 16 samples n = 16s .. 16s+15 of wave, which leave the window, and the 16
     // samples n + length, which enter it; both meet table phase (phase + n) mod length:
     //   sine_steps[s] = sum over those n of wave[n+length]*sine/16384 - wave[n]*sine/16384
-    // and likewise cosine_steps[s]. Reads wave[0 .. 16*steps + length - 1].
+    // and likewise cosine_steps[s]. Reads wave[0 .. 16*steps + length - 1]; needs
+    // length >= 16 and slide_scratch_size(length) values of scratch. A sample's product is
+    // the same when it enters and when it leaves, so each is made once and kept in scratch
+    // until it leaves: the work grows with 16 * steps + length samples.
     void (*slide)(const int16_t* wave, const TableWindow& window, int32_t phase, int32_t steps, int32_t* sine_steps,
-                  int32_t* cosine_steps);
+                  int32_t* cosine_steps, int32_t* scratch);
 
     // Runs the sliding sums of one fine pitch through `steps` frames: frame s adds
     // sine_steps[s] and cosine_steps[s], then has the power a*a + b*b with

@@ -131,50 +131,119 @@ inline TableRun table_run(const int16_t* table, int32_t phase, int32_t length)
     return {widen(wrapped), widen(wrapped + 8)};
 }
 
-// The step's 16 entering minus leaving products, folded to 8 lanes.
-inline __m256i step_lanes(const int16_t* leaving, int32_t length, const TableRun& table)
+// Products of 16 samples (widened in two halves) with a table run.
+struct BlockProducts {
+    __m256i low;
+    __m256i high;
+};
+
+inline BlockProducts block_products(__m256i low, __m256i high, const TableRun& table)
 {
-    const __m256i out_low = widen(leaving), out_high = widen(leaving + 8);
-    const __m256i in_low = widen(leaving + length), in_high = widen(leaving + length + 8);
-    const __m256i low = _mm256_sub_epi32(scaled(in_low, table.low), scaled(out_low, table.low));
-    const __m256i high = _mm256_sub_epi32(scaled(in_high, table.high), scaled(out_high, table.high));
-    return _mm256_add_epi32(low, high);
+    return {scaled(low, table.low), scaled(high, table.high)};
 }
 
-// Eight vectors to their eight lane sums, in order.
-inline __m256i fold8(const __m256i* v)
+// Keeps a block of products at position of ring (see slide_rings), and its copy after the
+// end when it is the first block.
+inline void keep(int32_t* ring, int32_t size, int32_t position, const BlockProducts& p)
 {
-    const __m256i h0 = _mm256_hadd_epi32(_mm256_hadd_epi32(v[0], v[1]), _mm256_hadd_epi32(v[2], v[3]));
-    const __m256i h1 = _mm256_hadd_epi32(_mm256_hadd_epi32(v[4], v[5]), _mm256_hadd_epi32(v[6], v[7]));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ring + position), p.low);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(ring + position + 8), p.high);
+    if (position == 0) {
+        _mm256_store_si256(reinterpret_cast<__m256i*>(ring + size), p.low);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(ring + size + 8), p.high);
+    }
+}
+
+// Walks the steps in order: makes and keeps the products of the samples that enter, and
+// reads those of the samples that leave, kept when they entered (or before the first step).
+struct StepWalk {
+    const TableWindow w;  // a copy: stores into the rings cannot change it
+    const SlideRings rings;
+    const int16_t* entering;  // the next step's samples
+    int32_t phase;            // their table phase, that of the leaving samples too
+    int32_t kept;             // where their products go
+    int32_t leaving;          // where the products of the leaving samples are
+
+    // One ring's 16 entering minus leaving products, folded to 8 lanes.
+    __m256i change(int32_t* ring, const BlockProducts& in) const
+    {
+        keep(ring, rings.size, kept, in);
+        const __m256i low = _mm256_sub_epi32(in.low, load(ring + leaving));
+        const __m256i high = _mm256_sub_epi32(in.high, load(ring + leaving + 8));
+        return _mm256_add_epi32(low, high);
+    }
+
+    void next(__m256i& sine_lanes, __m256i& cosine_lanes)
+    {
+        const __m256i low = widen(entering);
+        const __m256i high = widen(entering + 8);
+        sine_lanes = change(rings.sine, block_products(low, high, table_run(w.sine, phase, w.length)));
+        cosine_lanes = change(rings.cosine, block_products(low, high, table_run(w.cosine, phase, w.length)));
+        entering += 16;
+        phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
+        kept = kept + 16 < rings.size ? kept + 16 : 0;
+        leaving = leaving + 16 < rings.size ? leaving + 16 : leaving + 16 - rings.size;
+    }
+};
+
+// The products of samples 0 .. length-1, which leave before they could enter: the first
+// length mod 16 of them end block 0, the others fill the blocks after it.
+void keep_first_window(const int16_t* wave, const TableWindow& w, int32_t phase, const SlideRings& rings)
+{
+    const int32_t cut = w.length % 16;
+    for (int32_t u = 0; u < cut; ++u) {
+        const int32_t p = phase + u < w.length ? phase + u : phase + u - w.length;
+        for (const int32_t at : {16 - cut + u, rings.size + 16 - cut + u}) {
+            rings.sine[at] = scaled_one(wave[u], w.sine[p]);
+            rings.cosine[at] = scaled_one(wave[u], w.cosine[p]);
+        }
+    }
+    phase = phase + cut < w.length ? phase + cut : phase + cut - w.length;
+    for (int32_t n = cut; n < w.length; n += 16) {
+        const __m256i low = widen(wave + n);
+        const __m256i high = widen(wave + n + 8);
+        keep(rings.sine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.sine, phase, w.length)));
+        keep(rings.cosine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.cosine, phase, w.length)));
+        phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
+    }
+}
+
+// Four pair sums of eight vectors (hadd of vectors 2i and 2i+1) to the eight lane sums, in order.
+inline __m256i fold8(const __m256i* pairs)
+{
+    const __m256i h0 = _mm256_hadd_epi32(pairs[0], pairs[1]);
+    const __m256i h1 = _mm256_hadd_epi32(pairs[2], pairs[3]);
     return _mm256_add_epi32(_mm256_permute2x128_si256(h0, h1, 0x20), _mm256_permute2x128_si256(h0, h1, 0x31));
 }
 
 void avx2_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
-                int32_t* cosine_steps)
+                int32_t* cosine_steps, int32_t* scratch)
 {
-    const int32_t length = w.length;
-    for (int32_t group = 0; group < steps; group += 8) {
-        __m256i sine_lanes[8];
-        __m256i cosine_lanes[8];
-        for (int32_t i = 0; i < 8; ++i) {
-            const int32_t s = group + i;
-            if (s < steps) {
-                const int16_t* leaving = wave + 16 * s;
-                sine_lanes[i] = step_lanes(leaving, length, table_run(w.sine, phase, length));
-                cosine_lanes[i] = step_lanes(leaving, length, table_run(w.cosine, phase, length));
-                phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
-            } else {
-                sine_lanes[i] = cosine_lanes[i] = _mm256_setzero_si256();
-            }
+    const SlideRings rings = slide_rings(scratch, w.length);
+    keep_first_window(wave, w, phase, rings);
+    StepWalk walk{w, rings, wave + w.length, phase, rings.entering, rings.leaving};
+    int32_t group = 0;
+    for (; group + 8 <= steps; group += 8) {
+        // Each pair of steps is folded at once: fewer vectors to hold.
+        __m256i sine_pairs[4];
+        __m256i cosine_pairs[4];
+        for (int32_t i = 0; i < 4; ++i) {
+            __m256i s0, c0, s1, c1;
+            walk.next(s0, c0);
+            walk.next(s1, c1);
+            sine_pairs[i] = _mm256_hadd_epi32(s0, s1);
+            cosine_pairs[i] = _mm256_hadd_epi32(c0, c1);
         }
-        alignas(32) int32_t sine_sums[8];
-        alignas(32) int32_t cosine_sums[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(sine_sums), fold8(sine_lanes));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(cosine_sums), fold8(cosine_lanes));
-        for (int32_t i = 0; i < 8 && group + i < steps; ++i) {
-            sine_steps[group + i] = sine_sums[i];
-            cosine_steps[group + i] = cosine_sums[i];
-        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sine_steps + group), fold8(sine_pairs));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(cosine_steps + group), fold8(cosine_pairs));
+    }
+    // The last steps one by one (fewer than 8).
+    for (; group < steps; ++group) {
+        __m256i sine_lanes;
+        __m256i cosine_lanes;
+        walk.next(sine_lanes, cosine_lanes);
+        sine_steps[group] = static_cast<int32_t>(lane_sum(sine_lanes));
+        cosine_steps[group] = static_cast<int32_t>(lane_sum(cosine_lanes));
     }
 }
 

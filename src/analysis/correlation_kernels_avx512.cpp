@@ -137,20 +137,74 @@ inline __m512i table_run(const int16_t* table, int32_t phase, int32_t length)
                                                          table + phase - length));
 }
 
+// Rings of products of the wave's samples with the table, sine and cosine (see slide_rings).
+struct ProductRings {
+    int32_t* sine;
+    int32_t* cosine;
+    int32_t size;
+};
+
+inline void keep(int32_t* ring, int32_t size, int32_t position, __m512i products)
+{
+    _mm512_store_si512(ring + position, products);
+    if (position == 0)
+        _mm512_store_si512(ring + size, products);
+}
+
 // Per-lane changes of one step: entering minus leaving products.
 struct StepLanes {
     __m512i sine;
     __m512i cosine;
 };
 
-inline StepLanes step_lanes(const int16_t* leaving, int32_t length, const int16_t* sine, const int16_t* cosine,
-                            int32_t phase)
+// Walks the steps in order: makes and keeps the products of the samples that enter, and
+// reads those of the samples that leave, kept when they entered (or before the first step).
+struct StepWalk {
+    const TableWindow w;  // a copy: stores into the rings cannot change it
+    const ProductRings rings;
+    const int16_t* entering;  // the next step's samples
+    int32_t phase;            // their table phase, that of the leaving samples too
+    int32_t kept;             // where their products go
+    int32_t leaving;          // where the products of the leaving samples are
+
+    StepLanes next()
+    {
+        const __m512i in = widen(entering);
+        const __m512i s = scaled(in, table_run(w.sine, phase, w.length));
+        const __m512i c = scaled(in, table_run(w.cosine, phase, w.length));
+        keep(rings.sine, rings.size, kept, s);
+        keep(rings.cosine, rings.size, kept, c);
+        const StepLanes lanes = {_mm512_sub_epi32(s, _mm512_loadu_si512(rings.sine + leaving)),
+                                 _mm512_sub_epi32(c, _mm512_loadu_si512(rings.cosine + leaving))};
+        entering += 16;
+        phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
+        kept = kept + 16 < rings.size ? kept + 16 : 0;
+        leaving = leaving + 16 < rings.size ? leaving + 16 : leaving + 16 - rings.size;
+        return lanes;
+    }
+};
+
+// The products of samples 0 .. length-1, which leave before they could enter: the first
+// length mod 16 of them end block 0, the others fill the blocks after it.
+void keep_first_window(const int16_t* wave, const TableWindow& w, int32_t phase, const ProductRings& rings)
 {
-    const __m512i out = widen(leaving);
-    const __m512i in = widen(leaving + length);
-    const __m512i s = table_run(sine, phase, length);
-    const __m512i c = table_run(cosine, phase, length);
-    return {_mm512_sub_epi32(scaled(in, s), scaled(out, s)), _mm512_sub_epi32(scaled(in, c), scaled(out, c))};
+    const int32_t cut = w.length % 16;
+    if (cut > 0) {
+        const __m512i x = widen_first(wave, first_lanes(cut));
+        const __m512i s = scaled(x, table_run(w.sine, phase, w.length));
+        const __m512i c = scaled(x, table_run(w.cosine, phase, w.length));
+        for (const int32_t at : {16 - cut, rings.size + 16 - cut}) {
+            _mm512_mask_storeu_epi32(rings.sine + at, first_lanes(cut), s);
+            _mm512_mask_storeu_epi32(rings.cosine + at, first_lanes(cut), c);
+        }
+    }
+    phase = phase + cut < w.length ? phase + cut : phase + cut - w.length;
+    for (int32_t n = cut; n < w.length; n += 16) {
+        const __m512i x = widen(wave + n);
+        _mm512_store_si512(rings.sine + n + 16 - cut, scaled(x, table_run(w.sine, phase, w.length)));
+        _mm512_store_si512(rings.cosine + n + 16 - cut, scaled(x, table_run(w.cosine, phase, w.length)));
+        phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
+    }
 }
 
 // Four vectors to one whose 128-bit lane L holds, for each of the four, the sum of its
@@ -173,22 +227,6 @@ inline __m512i fold16(__m512i w0, __m512i w1, __m512i w2, __m512i w3)
                             _mm512_shuffle_i32x4(u01, u23, _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
-// Walks the steps of one group in order: the next step's wave samples and table phase.
-struct StepWalk {
-    const int16_t* leaving;
-    int32_t phase;
-    int32_t length;
-    const TableWindow& w;
-
-    StepLanes next()
-    {
-        const StepLanes lanes = step_lanes(leaving, length, w.sine, w.cosine, phase);
-        leaving += 16;
-        phase = phase + 16 < length ? phase + 16 : phase + 16 - length;
-        return lanes;
-    }
-};
-
 // Folds of four steps, each a vector whose 128-bit lane L holds the step sums of
 // elements 4L .. 4L+3 (see fold4).
 struct QuadFolds {
@@ -206,9 +244,12 @@ inline QuadFolds quad_folds(StepWalk& walk)
 }
 
 void avx512_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
-                  int32_t* cosine_steps)
+                  int32_t* cosine_steps, int32_t* scratch)
 {
-    StepWalk walk{wave, phase, w.length, w};
+    const SlideRings at = slide_rings(scratch, w.length);
+    const ProductRings rings{at.sine, at.cosine, at.size};
+    keep_first_window(wave, w, phase, rings);
+    StepWalk walk{w, rings, wave + w.length, phase, at.entering, at.leaving};
     int32_t group = 0;
     for (; group + 16 <= steps; group += 16) {
         const QuadFolds q0 = quad_folds(walk);
@@ -221,8 +262,8 @@ void avx512_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int3
     // The last steps one by one (fewer than 16).
     for (; group < steps; ++group) {
         const StepLanes lanes = walk.next();
-        sine_steps[group] = static_cast<int32_t>(lane_sum(lanes.sine));
-        cosine_steps[group] = static_cast<int32_t>(lane_sum(lanes.cosine));
+        sine_steps[group] = _mm512_reduce_add_epi32(lanes.sine);
+        cosine_steps[group] = _mm512_reduce_add_epi32(lanes.cosine);
     }
 }
 

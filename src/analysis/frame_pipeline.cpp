@@ -240,7 +240,7 @@ AnalysisTotals analyse_frames(std::FILE* file, WorkerPool& pool)
 
     run.first_frame.assign(run.wave, run.wave + frame_size);
     const size_t workers = static_cast<size_t>(run.pool->size());
-    run.scratch.assign(workers, SlidingScratch(BATCH_FRAMES));
+    run.scratch.assign(workers, SlidingScratch(BATCH_FRAMES, longest_window_length()));
     analysis_tables.frames.resize(workers, analysis_tables.frames.front());
     run.current.resize(static_cast<size_t>(run.note_count));
     run.pending.records.resize(static_cast<size_t>(run.note_count));

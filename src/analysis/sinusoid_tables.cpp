@@ -256,3 +256,9 @@ TableWindow fine_pitch_window(int32_t fine)
     const size_t offset = index(t.table_offset[index(fine)]);
     return {t.sine.data() + offset, t.cosine.data() + offset, t.window_length[index(fine)]};
 }
+
+int32_t longest_window_length()
+{
+    const std::vector<int32_t>& lengths = analysis_tables.window_length;
+    return lengths.empty() ? 0 : *std::max_element(lengths.begin(), lengths.end());
+}

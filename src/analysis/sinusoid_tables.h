@@ -95,3 +95,6 @@ void free_analysis_tables();
 
 // The window of fine pitch fine (0 .. total_fine - 1) in the tables.
 TableWindow fine_pitch_window(int32_t fine);
+
+// The longest window of the run's fine pitches (0 without any).
+int32_t longest_window_length();

@@ -1,5 +1,6 @@
 #include "analysis/sliding_search.h"
 
+#include <cassert>
 #include <cstdlib>
 
 #include "analysis/correlation.h"
@@ -45,8 +46,9 @@ void search_fine_pitch(const int16_t* wave, const int32_t* first_frame, int32_t 
         // Frame k takes out samples 16(k-1) .. 16k-1 and takes in the same samples shifted
         // by the window length, which meet the same table phases.
         const int32_t leaving = ANALYSIS_STEP * (batch.first_frame + f - 1);
+        assert(scratch.products.size() >= static_cast<size_t>(slide_scratch_size(length)));
         kernels.slide(wave + leaving, window, leaving % length, steps, scratch.sine_steps.data(),
-                      scratch.cosine_steps.data());
+                      scratch.cosine_steps.data(), scratch.products.data());
         kernels.pick(scratch.sine_steps.data(), scratch.cosine_steps.data(), steps, length, sine_sum, cosine_sum, step,
                      best.power + f, best.step + f);
     }

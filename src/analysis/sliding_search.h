@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/correlation_kernels.h"
 #include "analysis/frame_state.h"
 
 // Results for frames first_frame .. first_frame + frame_count - 1 of the run, one row of
@@ -27,12 +28,15 @@ struct SlidingBatch {
 // Room for note_count notes of up to capacity frames.
 void prepare_sliding_batch(SlidingBatch& batch, int32_t note_count, int32_t capacity);
 
-// Working room of one thread for search_note, for batches of up to `capacity` frames.
+// Working room of one thread for search_note, for batches of up to `capacity` frames and
+// windows of up to longest_window samples.
 struct SlidingScratch {
-    explicit SlidingScratch(int32_t capacity = 0)
-        : sine_steps(static_cast<size_t>(capacity)), cosine_steps(static_cast<size_t>(capacity)) {}
+    SlidingScratch(int32_t capacity, int32_t longest_window)
+        : sine_steps(static_cast<size_t>(capacity)), cosine_steps(static_cast<size_t>(capacity)),
+          products(static_cast<size_t>(slide_scratch_size(longest_window))) {}
     std::vector<int32_t> sine_steps;
     std::vector<int32_t> cosine_steps;
+    std::vector<int32_t> products;  // the slide's
 };
 
 // The change of a note's best power against the previous analysed frame: |d| * 1000 / s

@@ -58,7 +58,7 @@ void search_first_frame(const std::vector<int32_t>& frame, int32_t note_count, i
     prepare_sliding_batch(batch, note_count, 1);
     batch.first_frame = 0;
     batch.frame_count = 1;
-    SlidingScratch scratch(1);
+    SlidingScratch scratch(1, longest_window_length());
     std::vector<int32_t> change_sum(1);
     for (int32_t i = 0; i < note_count; ++i) {
         int64_t previous = 0;

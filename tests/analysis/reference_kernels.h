@@ -116,7 +116,7 @@ inline int64_t plain_subtract(int32_t* frame, int32_t count, const TableWindow& 
 }
 
 inline void plain_slide(const int16_t* wave, const TableWindow& w, int32_t phase, int32_t steps, int32_t* sine_steps,
-                        int32_t* cosine_steps)
+                        int32_t* cosine_steps, int32_t*)
 {
     for (int32_t s = 0; s < steps; ++s) {
         int64_t sine_step = 0;
