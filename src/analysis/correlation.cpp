@@ -63,16 +63,17 @@ int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, in
     return int64_t{a} * a + int64_t{b} * b;
 }
 
-int64_t correlate_window(const FrameBuffer& frame, const TableWindow& w, int32_t& a, int32_t& b,
-                         const TableWindow& ahead)
+int64_t correlate_window(const CorrelationKernels& kernels, const FrameBuffer& frame, const TableWindow& w,
+                         int32_t& a, int32_t& b, const TableWindow& ahead)
 {
     const CorrelationSums sums = frame.peak <= NARROW_FRAME_LIMIT
-        ? correlation_kernels().correlate(frame.samples.data(), w, ahead)
+        ? kernels.correlate(frame.samples.data(), w, ahead)
         : wide_correlate(frame.samples.data(), w);
     return power_from_sums(sums.sine, sums.cosine, w.length, a, b);
 }
 
-void subtract_window(FrameBuffer& frame, const TableWindow& w, int32_t a, int32_t b, int32_t count)
+void subtract_window(const CorrelationKernels& kernels, FrameBuffer& frame, const TableWindow& w, int32_t a,
+                     int32_t b, int32_t count)
 {
     const int32_t size = static_cast<int32_t>(frame.samples.size());
     count = count < 0 || count > size ? size : count;
@@ -82,18 +83,18 @@ void subtract_window(FrameBuffer& frame, const TableWindow& w, int32_t a, int32_
     const bool narrow = reach_a <= NARROW_FRAME_LIMIT && reach_b <= NARROW_FRAME_LIMIT &&
                         frame.peak + 2 * (reach_a + reach_b) <= INT32_MAX;
     frame.peak = narrow
-        ? correlation_kernels().subtract(frame.samples.data(), count, w, a, b)
+        ? kernels.subtract(frame.samples.data(), count, w, a, b)
         : wide_subtract(frame.samples.data(), count, w, a, b);
 }
 
 int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b)
 {
-    return correlate_window(frame, window_of(note_index, fine_step), a, b, {});
+    return correlate_window(correlation_kernels(), frame, window_of(note_index, fine_step), a, b, {});
 }
 
 void subtract_sinusoid(FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t a, int32_t b, int32_t count)
 {
-    subtract_window(frame, window_of(note_index, fine_step), a, b, count);
+    subtract_window(correlation_kernels(), frame, window_of(note_index, fine_step), a, b, count);
 }
 
 void load_frame_buffer(FrameBuffer& frame, const int16_t* samples)

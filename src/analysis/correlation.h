@@ -14,16 +14,18 @@
 int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b);
 
 // Correlates window w with its first length samples of the frame, phase 0 at the frame's
-// first sample. Returns the power; a and b as above. ahead names the window the caller
-// correlates next, if it knows it, to be fetched early.
-int64_t correlate_window(const FrameBuffer& frame, const TableWindow& w, int32_t& a, int32_t& b,
-                         const TableWindow& ahead = {});
+// first sample, with kernels (the set in use, which callers look up once for many calls)
+// while the frame is narrow. Returns the power; a and b as above. ahead names the window
+// the caller correlates next, if it knows it, to be fetched early.
+int64_t correlate_window(const CorrelationKernels& kernels, const FrameBuffer& frame, const TableWindow& w,
+                         int32_t& a, int32_t& b, const TableWindow& ahead = {});
 
 // Subtracts a * sine + b * cosine of window w (repeated, phase 0 at the first sample) from
 // the first count samples of the frame (count -1: all of them); frame values saturate at
 // the 32-bit range. Samples from count on keep stale values: only call with a count that
 // covers every sample a later correlation of this frame reads.
-void subtract_window(FrameBuffer& frame, const TableWindow& w, int32_t a, int32_t b, int32_t count = -1);
+void subtract_window(const CorrelationKernels& kernels, FrameBuffer& frame, const TableWindow& w, int32_t a,
+                     int32_t b, int32_t count = -1);
 
 // The same for fine step fine_step of note note_index.
 int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b);

@@ -59,18 +59,19 @@ void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32
     reach[count] = 0;
     for (int32_t r = count - 1; r >= 0; --r)
         reach[r] = std::max(reach[r + 1], windows[r].length);
+    const CorrelationKernels& kernels = correlation_kernels();
     for (int32_t r = 0; r < count; ++r) {
         const int32_t i = order[r];
         int32_t a = 0;
         int32_t b = 0;
         // The next note's window is known now: it is fetched while this one is correlated.
-        level[i] = correlate_window(frame, windows[r], a, b, windows[r + 1]);
+        level[i] = correlate_window(kernels, frame, windows[r], a, b, windows[r + 1]);
         if (level[i] == 0 || static_cast<double>(best_power[i]) / static_cast<double>(level[i]) > 2.0) {
             level[i] = 0;
             continue;
         }
         if (reach[r + 1] > 0)
-            subtract_window(frame, windows[r], a, b, reach[r + 1]);
+            subtract_window(kernels, frame, windows[r], a, b, reach[r + 1]);
     }
 }
 

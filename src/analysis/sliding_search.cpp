@@ -19,14 +19,14 @@ struct BestRow {
 };
 
 // One fine pitch through the batch's frames, continuing its stored sums.
-void search_fine_pitch(const int16_t* wave, const int32_t* first_frame, int32_t fine, int32_t step,
-                       const SlidingBatch& batch, const BestRow& best, SlidingScratch& scratch)
+void search_fine_pitch(const CorrelationKernels& kernels, const int16_t* wave, const int32_t* first_frame,
+                       int32_t fine, int32_t step, const SlidingBatch& batch, const BestRow& best,
+                       SlidingScratch& scratch)
 {
     AnalysisTables& t = analysis_tables;
     const size_t p = static_cast<size_t>(fine);
     const TableWindow window = fine_pitch_window(fine);
     const int32_t length = window.length;
-    const CorrelationKernels& kernels = correlation_kernels();
     // The sums of frames of 16-bit samples stay far below 2^53: exact as doubles.
     double sine_sum = static_cast<double>(t.sliding_sine[p]);
     double cosine_sum = static_cast<double>(t.sliding_cosine[p]);
@@ -91,8 +91,9 @@ void search_note(const int16_t* wave, const int32_t* first_frame, int32_t note_i
         best.step[f] = TEMPERED_STEP;
     }
     const int32_t first_fine = analysis_tables.grid.first_fine[note_index];
+    const CorrelationKernels& kernels = correlation_kernels();
     for (int32_t j = 0; j < analysis_tables.grid.fine_count[note_index]; ++j)
-        search_fine_pitch(wave, first_frame, first_fine + j, j, batch, best, scratch);
+        search_fine_pitch(kernels, wave, first_frame, first_fine + j, j, batch, best, scratch);
 
     for (int32_t f = 0; f < batch.frame_count; ++f) {
         const int64_t power = static_cast<int64_t>(best.power[f]);
