@@ -11,6 +11,7 @@
 #include "analysis/frame_analysis.h"
 #include "analysis/sinusoid_tables.h"
 #include "analysis/sliding_search.h"
+#include "core/file_io.h"
 #include "core/settings.h"
 #include "core/status.h"
 #include "wave/wav_reader.h"
@@ -153,6 +154,9 @@ bool finish_batch(Run& run, const Batch& batch)
         if (conversion_status.stop_request)
             return false;
     }
+    // Megabytes a second of audio: the disk gets them while the analysis goes on, rather than
+    // all at the final flush.
+    start_writing_back(run.file);
     return true;
 }
 

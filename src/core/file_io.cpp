@@ -98,6 +98,16 @@ ReplacingFile::ReplacingFile(const char* destination) : destination_(resolved_de
     }
 }
 
+void start_writing_back(std::FILE* file)
+{
+    if (std::fflush(file) != 0)
+        return;
+#if defined(__linux__)
+    // A hint only: a pipe or a device refuses it, which changes nothing.
+    ::sync_file_range(::fileno(file), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 ReplacingFile::~ReplacingFile()
 {
     discard();

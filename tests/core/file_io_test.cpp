@@ -39,6 +39,28 @@ TEST(ReplacingFile, CommitPutsTheWholeFileInPlaceAndLeavesNothingElse)
     EXPECT_EQ(test::read_text(dir.file("fresh.txt")), "x");
 }
 
+// Writing back early hands the content to the system but replaces nothing before the commit,
+// on a regular file as on a device.
+TEST(ReplacingFile, WritingBackEarlyLeavesTheDestinationUntilTheCommit)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("out.txt");
+    test::write_text(path, "old");
+    ReplacingFile file(path.c_str());
+    ASSERT_TRUE(write_all(file, "first half, "));
+    start_writing_back(file.get());
+    EXPECT_EQ(test::read_text(path), "old");
+    ASSERT_TRUE(write_all(file, "second half"));
+    start_writing_back(file.get());
+    EXPECT_TRUE(file.commit());
+    EXPECT_EQ(test::read_text(path), "first half, second half");
+
+    ReplacingFile null_device("/dev/null");
+    ASSERT_TRUE(write_all(null_device, "discarded"));
+    start_writing_back(null_device.get());
+    EXPECT_TRUE(null_device.commit());
+}
+
 TEST(ReplacingFile, AWriteThatNeverCommitsLeavesThePreviousFile)
 {
     test::TempDir dir;
