@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <system_error>
+#include <vector>
 
 #include "analysis/analysis_file.h"
 #include "analysis/note_linking.h"
@@ -14,11 +18,19 @@
 #include "core/file_io.h"
 #include "core/settings.h"
 #include "core/status.h"
+#include "core/worker_pool.h"
 #include "wave/wav_reader.h"
 
 namespace {
 
-using Block = std::array<FrameNoteRecord, ANALYSIS_BLOCK_CAPACITY>;
+// Blocks are read a batch at a time: with many blocks per hand-over, the thread that reads
+// and the one that processes seldom wait for each other.
+constexpr size_t BATCH_BLOCKS = 512;
+
+struct BlockBatch {
+    std::vector<AnalysisBlockHeader> headers;
+    std::vector<FrameNoteRecord> records;  // the blocks' records one after another
+};
 
 struct ExtractionState {
     int32_t capacity = 0;
@@ -32,17 +44,39 @@ bool valid_record(const FrameNoteRecord& r)
     return r.note >= 0 && r.note < MIDI_NOTE_COUNT && r.fine_step >= 0 && r.fine_step < FINE_STEPS;
 }
 
-// Reads the next block whole and checks it can be used; false at the end or at damage.
-bool read_block(AnalysisReader& reader, int32_t room, AnalysisBlockHeader& header, Block& block)
+// Reads the next block whole, its records after those of records, and checks it can be
+// used; false (records as they were) at the end or at damage.
+bool read_block(AnalysisReader& reader, int32_t room, AnalysisBlockHeader& header,
+                std::vector<FrameNoteRecord>& records)
 {
     if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block)
         return false;
     if (header.record_count > room || header.position < 0 || header.duration < 0)
         return false;
-    for (int32_t i = 0; i < header.record_count; ++i) {
-        FrameNoteRecord& r = block[static_cast<size_t>(i)];
-        if (!read_analysis_record(reader, r) || !valid_record(r))
+    const size_t first = records.size();
+    records.resize(first + static_cast<size_t>(header.record_count));
+    for (size_t i = first; i < records.size(); ++i) {
+        if (!read_analysis_record(reader, records[i]) || !valid_record(records[i])) {
+            records.resize(first);
             return false;
+        }
+    }
+    return true;
+}
+
+// Reads up to BATCH_BLOCKS blocks into batch, taking their records off room (the records
+// still allowed). False when the reading is over: at the end, at damage, or at a block that
+// would pass room.
+bool read_batch(AnalysisReader& reader, int32_t& room, BlockBatch& batch)
+{
+    batch.headers.clear();
+    batch.records.clear();
+    AnalysisBlockHeader header;
+    while (batch.headers.size() < BATCH_BLOCKS) {
+        if (room <= 0 || !read_block(reader, room, header, batch.records))
+            return false;
+        room -= header.record_count;
+        batch.headers.push_back(header);
     }
     return true;
 }
@@ -104,12 +138,12 @@ void extend_segment(ExtractionState& state, const FrameNoteRecord& r, int32_t ta
     add_point(state, header.position, f, r.level, index);
 }
 
-void process_block(ExtractionState& state, const AnalysisBlockHeader& header, Block& block)
+void process_block(ExtractionState& state, const AnalysisBlockHeader& header, std::span<FrameNoteRecord> block)
 {
     int32_t count = header.record_count;
     if (conversion_settings.SCALE_FILTER)
-        count = snap_to_scale(std::span(block.data(), static_cast<size_t>(count)));
-    count = apply_velocities(std::span(block.data(), static_cast<size_t>(count)), state.scale);
+        count = snap_to_scale(block);
+    count = apply_velocities(block.first(static_cast<size_t>(count)), state.scale);
     const std::span<const FrameNoteRecord> records(block.data(), static_cast<size_t>(count));
     std::array<int32_t, ANALYSIS_BLOCK_CAPACITY> links;
     link_frame_notes(records, header.position, note_segment_list.segments, state.open_segment,
@@ -135,6 +169,144 @@ void process_block(ExtractionState& state, const AnalysisBlockHeader& header, Bl
     }
 }
 
+void process_batch(ExtractionState& state, BlockBatch& batch)
+{
+    size_t first = 0;
+    for (const AnalysisBlockHeader& header : batch.headers) {
+        const size_t count = static_cast<size_t>(header.record_count);
+        process_block(state, header, std::span(batch.records).subspan(first, count));
+        first += count;
+    }
+}
+
+// Two batches passed between the thread that reads them and the one that processes them in
+// order.
+class BatchHandoff {
+public:
+    // The batch to read into next, once the processing is done with it; nullptr when the
+    // processing gave up.
+    BlockBatch* empty_batch()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return abandoned_ || read_ - processed_ < 2; });
+        return abandoned_ ? nullptr : &batches_[static_cast<size_t>(read_ % 2)];
+    }
+
+    // The batch from empty_batch is read; last when no batch follows it.
+    void read(bool last)
+    {
+        std::lock_guard lock(mutex_);
+        ++read_;
+        finished_ = last;
+        changed_.notify_all();
+    }
+
+    // The reading stopped short (it failed): no batch follows.
+    void finish()
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+        changed_.notify_all();
+    }
+
+    // The next batch read, or nullptr when the reading is over and all are processed.
+    BlockBatch* next_batch()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return finished_ || read_ > processed_; });
+        return read_ > processed_ ? &batches_[static_cast<size_t>(processed_ % 2)] : nullptr;
+    }
+
+    void processed()
+    {
+        std::lock_guard lock(mutex_);
+        ++processed_;
+        changed_.notify_all();
+    }
+
+    // The processing failed: the reading must not wait for room any more.
+    void abandon()
+    {
+        std::lock_guard lock(mutex_);
+        abandoned_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::array<BlockBatch, 2> batches_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int64_t read_ = 0;
+    int64_t processed_ = 0;
+    bool finished_ = false;
+    bool abandoned_ = false;
+};
+
+void read_batches(AnalysisReader& reader, int32_t capacity, BatchHandoff& handoff)
+{
+    try {
+        int32_t room = capacity;
+        for (bool more = true; more;) {
+            BlockBatch* batch = handoff.empty_batch();
+            if (!batch)
+                return;
+            more = read_batch(reader, room, *batch);
+            handoff.read(!more);
+        }
+    } catch (...) {
+        handoff.finish();
+        throw;
+    }
+}
+
+void process_batches(ExtractionState& state, BatchHandoff& handoff)
+{
+    try {
+        while (BlockBatch* batch = handoff.next_batch()) {
+            process_batch(state, *batch);
+            handoff.processed();
+        }
+    } catch (...) {
+        handoff.abandon();  // the segment lists could not grow: let the reading end
+        throw;
+    }
+}
+
+// A second thread to read while the calling one processes, where the processor has one.
+std::unique_ptr<WorkerPool> reading_pool()
+{
+    if (default_worker_count() < 2)
+        return nullptr;
+    try {
+        return std::make_unique<WorkerPool>(2);
+    } catch (const std::system_error&) {
+        return nullptr;  // read and process one after the other
+    }
+}
+
+// Reads the blocks after the header and processes them in order: reading the text costs
+// about as much as processing it, so a second thread reads the next batch meanwhile.
+void read_and_process(AnalysisReader& reader, int32_t capacity, ExtractionState& state)
+{
+    const std::unique_ptr<WorkerPool> pool = reading_pool();
+    if (!pool) {
+        BlockBatch batch;
+        int32_t room = capacity;
+        for (bool more = true; more;) {
+            more = read_batch(reader, room, batch);
+            process_batch(state, batch);
+        }
+        return;
+    }
+    auto handoff = std::make_unique<BatchHandoff>();
+    pool->run([&](int32_t worker) {
+        if (worker == 1)
+            read_batches(reader, capacity, *handoff);
+        else
+            process_batches(state, *handoff);
+    });
+}
+
 } // namespace
 
 int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level_max)
@@ -157,13 +329,7 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
     state->scale = make_velocity_scale(level_max);
     state->open_segment.fill(-1);
 
-    auto block = std::make_unique<Block>();
-    AnalysisBlockHeader header;
-    int32_t consumed = 0;
-    while (consumed < capacity && read_block(reader, capacity - consumed, header, *block)) {
-        process_block(*state, header, *block);
-        consumed += header.record_count;
-    }
+    read_and_process(reader, capacity, *state);
     return note_segment_list.count;
 }
 

@@ -11,6 +11,7 @@
 #include "analysis/note_segments.h"
 #include "core/settings.h"
 #include "core/status.h"
+#include "core/worker_pool.h"
 #include "support/test_support.h"
 
 namespace {
@@ -348,6 +349,54 @@ TEST_F(ExtractionFileTest, TicksThatWouldPass32BitsAreDropped)
     // length * TIME_UNIT needs 64 bits: 100 * (2^31 - 1) / 44100.
     expect_segment(note_segment_list.segments[0], 0, static_cast<int32_t>(int64_t{100} * INT32_MAX / 44100),
                    60 * 24 + 12, 63);
+}
+
+// A file of many batches of blocks is read on a second thread while the calling one
+// processes: whatever ends the reading (the end, the capacity, damage in a later batch),
+// the lists are those of reading and processing one block after the other.
+TEST_F(ExtractionFileTest, ReadingOnASecondThreadGivesTheSameLists)
+{
+    AnalysisText a;
+    a.fine = 1;
+    std::mt19937 random(7);
+    for (int32_t k = 0; k < 1500; ++k) {
+        Frame f{k * 512, 512, {}};
+        for (int32_t note = 40 + static_cast<int32_t>(random() % 3); note < 90; note += 1 + static_cast<int32_t>(random() % 5))
+            f.records.push_back(r(note, static_cast<int32_t>(random() % 24), static_cast<int32_t>(random() % 1000),
+                                  static_cast<int32_t>(random() % 4)));
+        a.frames.push_back(f);
+    }
+    const std::string whole = a.text();
+    const size_t late_block = whole.find("\n" + std::to_string(a.frames[1200].records.size()) + " " +
+                                         std::to_string(a.frames[1200].position) + " ");
+    ASSERT_NE(late_block, std::string::npos);
+    const struct {
+        const char* what;
+        std::string text;
+        int32_t capacity;
+    } cases[] = {
+        {"whole", whole, a.record_count()},
+        {"capacity inside a later batch", whole, a.record_count() * 3 / 4},
+        {"damage in a later batch", whole.substr(0, late_block + 1) + "1 x 2\n" + whole.substr(late_block + 1),
+         a.record_count()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<NoteSegment> segments[2];
+        std::vector<PitchPoint> points[2];
+        for (int32_t workers : {1, 2}) {
+            worker_count_override = workers;
+            write_raw(c.text, c.capacity);
+            ASSERT_GT(read_note_segments(), 0);
+            segments[workers - 1] = note_segment_list.segments;
+            points[workers - 1] = pitch_point_list.points;
+        }
+        worker_count_override = 0;
+        ASSERT_EQ(segments[0].size(), segments[1].size());
+        EXPECT_EQ(std::memcmp(segments[0].data(), segments[1].data(), segments[0].size() * sizeof(NoteSegment)), 0);
+        ASSERT_EQ(points[0].size(), points[1].size());
+        EXPECT_EQ(std::memcmp(points[0].data(), points[1].data(), points[0].size() * sizeof(PitchPoint)), 0);
+    }
 }
 
 // A small valid file with three blocks of two new notes each, and where each block ends.
