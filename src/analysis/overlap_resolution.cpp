@@ -16,10 +16,12 @@ constexpr int16_t DELETED = -1;
 // Distances in semitones from a fundamental up to its partials 2 to 8.
 constexpr std::array<int32_t, 7> PARTIAL_DISTANCES = {12, 19, 24, 28, 31, 34, 36};
 
-// The segment sounding in each slot (-1: none), and which slots hold one, so that a walk
-// over the sounding segments visits only those, in slot order.
+// The segment sounding in each slot (-1: none), where it ends, and which slots hold one, so
+// that a walk over the sounding segments visits only those, in slot order, and finds the
+// ended ones without reading the segments.
 struct SoundingTable {
     std::array<int32_t, SOUNDING_SLOTS> slot;
+    std::array<int64_t, SOUNDING_SLOTS> end;  // start + length of the segment in the slot
     std::array<uint64_t, SOUNDING_SLOTS / 64> occupied = {};
 
     void set(size_t s, int32_t segment)
@@ -27,6 +29,12 @@ struct SoundingTable {
         slot[s] = segment;
         const uint64_t bit = uint64_t{1} << (s % 64);
         occupied[s / 64] = segment >= 0 ? occupied[s / 64] | bit : occupied[s / 64] & ~bit;
+    }
+
+    void set(size_t s, int32_t segment, const NoteSegment& sounding)
+    {
+        set(s, segment);
+        end[s] = int64_t{sounding.start} + sounding.length;
     }
 
     // Calls visit(s) for every occupied slot s in ascending order; visit may clear s.
@@ -55,12 +63,11 @@ void cut_before(NoteSegment& a, int32_t start)
 }
 
 // Retires the segments that have ended by `start` and counts those still sounding.
-int32_t retire_ended(SoundingTable& sounding, std::span<const NoteSegment> segments, int32_t start)
+int32_t retire_ended(SoundingTable& sounding, int32_t start)
 {
     int32_t count = 0;
     sounding.for_each([&](size_t s) {
-        const NoteSegment& a = segments[static_cast<size_t>(sounding.slot[s])];
-        if (int64_t{start} >= int64_t{a.start} + a.length)
+        if (start >= sounding.end[s])
             sounding.set(s, -1);
         else
             ++count;
@@ -112,7 +119,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
     sounding.slot.fill(-1);
     for (size_t k = 0; k < segments.size(); ++k) {
         NoteSegment& q = segments[k];
-        int32_t count = retire_ended(sounding, segments, q.start);
+        int32_t count = retire_ended(sounding, q.start);
         const int32_t note = q.fine_pitch / FINE_STEPS;
         if (q.fine_pitch < 0 || q.velocity < c.SL_LEVEL || q.length < c.SL_LENGTH
             || note >= static_cast<int32_t>(SOUNDING_SLOTS)) {
@@ -124,6 +131,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
             NoteSegment& a = segments[static_cast<size_t>(slot)];
             if (q.velocity <= a.velocity) {
                 a.length = saturate_int32(int64_t{a.length} + q.length);
+                sounding.set(static_cast<size_t>(note), slot, a);
                 q.fine_pitch = DELETED;
                 continue;
             }
@@ -131,7 +139,7 @@ void resolve_overlaps(std::span<NoteSegment> segments)
         } else {
             ++count;
         }
-        sounding.set(static_cast<size_t>(note), static_cast<int32_t>(k));
+        sounding.set(static_cast<size_t>(note), static_cast<int32_t>(k), q);
         if (count > c.MAX_HARMONY)
             limit_harmony(sounding, segments, k, note);
     }
