@@ -3,12 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <utility>
 #include <vector>
 
 #include "analysis/analysis_results.h"
 #include "analysis/correlation_kernels.h"
+#include "core/uninitialized_allocator.h"
 #include "core/worker_pool.h"
 
 inline constexpr int32_t REFERENCE_TABLE_SIZE = 32768;  // entries of one full turn
@@ -23,29 +22,6 @@ struct PitchGrid {
     int32_t midi_note[MIDI_NOTE_COUNT] = {};
     int32_t fine_count[MIDI_NOTE_COUNT] = {};
     int32_t first_fine[MIDI_NOTE_COUNT] = {};
-};
-
-// Leaves elements that are made without a value uninitialised (resize of a vector of
-// numbers does not clear them), for large arrays that are filled right away.
-template <typename T>
-struct UninitializedAllocator : std::allocator<T> {
-    template <typename U>
-    struct rebind {
-        using other = UninitializedAllocator<U>;
-    };
-    UninitializedAllocator() = default;
-    template <typename U>
-    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept {}
-    template <typename U>
-    void construct(U* p) noexcept
-    {
-        ::new (static_cast<void*>(p)) U;
-    }
-    template <typename U, typename... Args>
-    void construct(U* p, Args&&... args)
-    {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
 };
 
 // The working copy of one frame, from which the residual pursuit removes fitted sinusoids.

@@ -11,6 +11,7 @@
 
 #include "analysis/correlation_kernels.h"
 #include "analysis/frame_state.h"
+#include "core/uninitialized_allocator.h"
 
 // Results for frames first_frame .. first_frame + frame_count - 1 of the run, one row of
 // `capacity` entries per note.
@@ -19,8 +20,11 @@ struct SlidingBatch {
     int32_t frame_count = 0;
     int32_t capacity = 0;
     // Powers are whole numbers below 2^53, held exactly as doubles for the kernels' sake.
-    std::vector<double> best_power;   // strictly larger wins, so the lowest step wins ties
-    std::vector<int32_t> best_step;   // 12 when no fine pitch has a positive power
+    // Strictly larger wins, so the lowest step wins ties; the step is 12 when no fine pitch
+    // has a positive power. search_note fills a note's row before anything reads it: the
+    // rows are not cleared when allocated.
+    std::vector<double, UninitializedAllocator<double>> best_power;
+    std::vector<int32_t, UninitializedAllocator<int32_t>> best_step;
 
     size_t at(int32_t note_index, int32_t frame) const { return static_cast<size_t>(note_index * capacity + frame); }
 };
