@@ -170,16 +170,24 @@ struct SharedWork {
     std::atomic<bool> stopped{false};
 };
 
-// A few neighbouring output frames of the pursued batch; false when none is left.
+// A few neighbouring output frames of the pursued batch; false when none is left. Near the
+// end of the batch a worker takes fewer, so that the workers finish at about the same time.
 bool take_pursuit(Run& run, SharedWork& work, int32_t worker)
 {
     if (!work.pursued)
         return false;
     const int32_t outputs = static_cast<int32_t>(work.pursued->output_frames.size());
-    const int32_t first = work.next_output.fetch_add(FRAMES_TAKEN);
-    for (int32_t o = first; o < std::min(first + FRAMES_TAKEN, outputs); ++o)
+    const int32_t share = 2 * run.pool->size();
+    int32_t first = work.next_output.load();
+    int32_t count = 0;
+    do {
+        if (first >= outputs)
+            return false;
+        count = std::clamp((outputs - first) / share, 1, FRAMES_TAKEN);
+    } while (!work.next_output.compare_exchange_weak(first, first + count));
+    for (int32_t o = first; o < first + count; ++o)
         analyse_output(run, *work.pursued, o, analysis_tables.frames[static_cast<size_t>(worker)]);
-    return first < outputs;
+    return true;
 }
 
 // One note of the searched batch; false when none is left.
