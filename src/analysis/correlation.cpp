@@ -82,8 +82,9 @@ void subtract_window(const CorrelationKernels& kernels, FrameBuffer& frame, cons
     // |a * entry / 16384| <= 2|a| for entries of at most 32768.
     const bool narrow = reach_a <= NARROW_FRAME_LIMIT && reach_b <= NARROW_FRAME_LIMIT &&
                         frame.peak + 2 * (reach_a + reach_b) <= INT32_MAX;
+    assert(frame.fitted.size() >= static_cast<size_t>(w.length));
     frame.peak = narrow
-        ? kernels.subtract(frame.samples.data(), count, w, a, b)
+        ? kernels.subtract(frame.samples.data(), count, w, a, b, frame.fitted.data())
         : wide_subtract(frame.samples.data(), count, w, a, b);
 }
 

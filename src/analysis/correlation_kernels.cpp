@@ -41,15 +41,18 @@ CorrelationSums portable_correlate(const int32_t* frame, const TableWindow& w, c
     return sums;
 }
 
-int64_t portable_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
+int64_t portable_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t* fitted)
 {
     int32_t peak = 0;
-    // The window repeats every length samples: straight runs, no wrapping index.
+    // The window repeats every length samples: straight runs, no wrapping index. The first
+    // run makes the fitted values, the others subtract them again.
     for (int32_t start = 0; start < count; start += w.length) {
         int32_t* run = frame + start;
         const int32_t run_length = std::min(w.length, count - start);
         for (int32_t t = 0; t < run_length; ++t) {
-            run[t] -= scaled(a, w.sine[t]) + scaled(b, w.cosine[t]);
+            if (start == 0)
+                fitted[t] = scaled(a, w.sine[t]) + scaled(b, w.cosine[t]);
+            run[t] -= fitted[t];
             peak = std::max(peak, std::abs(run[t]));
         }
     }

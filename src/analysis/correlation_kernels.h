@@ -72,8 +72,11 @@ struct CorrelationKernels {
 
     // frame[t] -= a * sine[t mod length] / 16384 + b * cosine[t mod length] / 16384 for
     // t = 0 .. count-1. Needs |a|, |b| <= NARROW_FRAME_LIMIT and results within 32 bits.
-    // Returns the largest |frame[t]| over t < count afterwards (0 for count 0).
-    int64_t (*subtract)(int32_t* frame, int32_t count, const TableWindow& window, int32_t a, int32_t b);
+    // Returns the largest |frame[t]| over t < count afterwards (0 for count 0). The fitted
+    // values repeat every length samples: they are made once, kept in `fitted` (room for
+    // length values) and subtracted again from the later runs.
+    int64_t (*subtract)(int32_t* frame, int32_t count, const TableWindow& window, int32_t a, int32_t b,
+                        int32_t* fitted);
 
     // The change of the sliding sums from one frame to the next, for `steps` frames. Step s
     // covers the 16 samples n = 16s .. 16s+15 of wave, which leave the window, and the 16

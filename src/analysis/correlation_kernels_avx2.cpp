@@ -86,32 +86,66 @@ CorrelationSums avx2_correlate(const int32_t* frame, const TableWindow& w, const
     return sums;
 }
 
-int64_t avx2_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
+// The largest of the eight lanes.
+inline int32_t lane_max(__m256i v)
+{
+    __m128i m = _mm_max_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(1, 0, 3, 2)));
+    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(m);
+}
+
+// The first run: makes the fitted values (keeping them when later runs need them) and
+// subtracts them. Returns the largest magnitude.
+int32_t subtract_first_run(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t* fitted)
 {
     const __m256i va = _mm256_set1_epi32(a);
     const __m256i vb = _mm256_set1_epi32(b);
+    const bool kept = count > w.length;
+    const int32_t run_length = kept ? w.length : count;
     __m256i peak = _mm256_setzero_si256();
+    int32_t t = 0;
+    for (; t + 8 <= run_length; t += 8) {
+        const __m256i f = _mm256_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
+        if (kept)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(fitted + t), f);
+        const __m256i y = _mm256_sub_epi32(load(frame + t), f);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(frame + t), y);
+        peak = _mm256_max_epi32(peak, _mm256_abs_epi32(y));
+    }
     int32_t tail_peak = 0;
-    for (int32_t start = 0; start < count; start += w.length) {
+    for (; t < run_length; ++t) {
+        const int32_t f = scaled_one(a, w.sine[t]) + scaled_one(b, w.cosine[t]);
+        if (kept)
+            fitted[t] = f;
+        frame[t] -= f;
+        const int32_t magnitude = frame[t] < 0 ? -frame[t] : frame[t];
+        tail_peak = magnitude > tail_peak ? magnitude : tail_peak;
+    }
+    const int32_t vector_peak = lane_max(peak);
+    return vector_peak > tail_peak ? vector_peak : tail_peak;
+}
+
+int64_t avx2_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t* fitted)
+{
+    int32_t tail_peak = subtract_first_run(frame, count, w, a, b, fitted);
+    __m256i peak = _mm256_setzero_si256();
+    for (int32_t start = w.length; start < count; start += w.length) {
         int32_t* run = frame + start;
         const int32_t run_length = count - start < w.length ? count - start : w.length;
         int32_t t = 0;
         for (; t + 8 <= run_length; t += 8) {
-            const __m256i fitted = _mm256_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
-            const __m256i y = _mm256_sub_epi32(load(run + t), fitted);
+            const __m256i y = _mm256_sub_epi32(load(run + t), load(fitted + t));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(run + t), y);
             peak = _mm256_max_epi32(peak, _mm256_abs_epi32(y));
         }
         for (; t < run_length; ++t) {
-            run[t] -= scaled_one(a, w.sine[t]) + scaled_one(b, w.cosine[t]);
+            run[t] -= fitted[t];
             const int32_t magnitude = run[t] < 0 ? -run[t] : run[t];
             tail_peak = magnitude > tail_peak ? magnitude : tail_peak;
         }
     }
-    __m128i m = _mm_max_epi32(_mm256_castsi256_si128(peak), _mm256_extracti128_si256(peak, 1));
-    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(1, 0, 3, 2)));
-    m = _mm_max_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1)));
-    const int32_t vector_peak = _mm_cvtsi128_si32(m);
+    const int32_t vector_peak = lane_max(peak);
     return vector_peak > tail_peak ? vector_peak : tail_peak;
 }
 

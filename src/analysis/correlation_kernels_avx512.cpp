@@ -93,34 +93,64 @@ CorrelationSums avx512_correlate(const int32_t* frame, const TableWindow& w, con
     return {lane_sum(s0) + lane_sum(s1), lane_sum(c0) + lane_sum(c1)};
 }
 
-// Subtracts the fitted products of entries t .. t+15 (only `lanes`) from run[t ..]; returns
-// the new values' magnitudes.
-inline __m512i subtract_lanes(int32_t* run, const TableWindow& w, int32_t t, __m512i va, __m512i vb, __mmask16 lanes)
+// The fitted values a * sine / 16384 + b * cosine / 16384 of entries t .. t+15 (only `lanes`).
+inline __m512i fitted_lanes(const TableWindow& w, int32_t t, __m512i va, __m512i vb, __mmask16 lanes)
 {
-    const __m512i fitted =
-        _mm512_add_epi32(scaled(va, widen_first(w.sine + t, lanes)), scaled(vb, widen_first(w.cosine + t, lanes)));
+    return _mm512_add_epi32(scaled(va, widen_first(w.sine + t, lanes)), scaled(vb, widen_first(w.cosine + t, lanes)));
+}
+
+// Subtracts fitted values from run[t ..] (only `lanes`); returns the new values' magnitudes.
+inline __m512i subtract_lanes(int32_t* run, int32_t t, __m512i fitted, __mmask16 lanes)
+{
     const __m512i y = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(lanes, run + t), fitted);
     _mm512_mask_storeu_epi32(run + t, lanes, y);
     return _mm512_abs_epi32(y);
 }
 
-int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
+// The first run: makes the fitted values (keeping them when later runs need them) and
+// subtracts them. Returns the largest magnitudes per lane.
+__m512i subtract_first_run(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t* fitted)
 {
     const __m512i va = _mm512_set1_epi32(a);
     const __m512i vb = _mm512_set1_epi32(b);
+    const bool kept = count > w.length;
+    const int32_t run_length = kept ? w.length : count;
     __m512i peak = _mm512_setzero_si512();
-    for (int32_t start = 0; start < count; start += w.length) {
+    int32_t t = 0;
+    for (; t + 16 <= run_length; t += 16) {
+        const __m512i f = _mm512_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
+        if (kept)
+            _mm512_storeu_si512(fitted + t, f);
+        const __m512i y = _mm512_sub_epi32(_mm512_loadu_si512(frame + t), f);
+        _mm512_storeu_si512(frame + t, y);
+        peak = _mm512_max_epi32(peak, _mm512_abs_epi32(y));
+    }
+    if (t < run_length) {
+        const __mmask16 lanes = first_lanes(run_length - t);
+        const __m512i f = fitted_lanes(w, t, va, vb, lanes);
+        if (kept)
+            _mm512_mask_storeu_epi32(fitted + t, lanes, f);
+        peak = _mm512_max_epi32(peak, subtract_lanes(frame, t, f, lanes));
+    }
+    return peak;
+}
+
+int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t* fitted)
+{
+    __m512i peak = subtract_first_run(frame, count, w, a, b, fitted);
+    for (int32_t start = w.length; start < count; start += w.length) {
         int32_t* run = frame + start;
         const int32_t run_length = count - start < w.length ? count - start : w.length;
         int32_t t = 0;
         for (; t + 16 <= run_length; t += 16) {
-            const __m512i fitted = _mm512_add_epi32(scaled(va, widen(w.sine + t)), scaled(vb, widen(w.cosine + t)));
-            const __m512i y = _mm512_sub_epi32(_mm512_loadu_si512(run + t), fitted);
+            const __m512i y = _mm512_sub_epi32(_mm512_loadu_si512(run + t), _mm512_loadu_si512(fitted + t));
             _mm512_storeu_si512(run + t, y);
             peak = _mm512_max_epi32(peak, _mm512_abs_epi32(y));
         }
-        if (t < run_length)
-            peak = _mm512_max_epi32(peak, subtract_lanes(run, w, t, va, vb, first_lanes(run_length - t)));
+        if (t < run_length) {
+            const __mmask16 lanes = first_lanes(run_length - t);
+            peak = _mm512_max_epi32(peak, subtract_lanes(run, t, _mm512_maskz_loadu_epi32(lanes, fitted + t), lanes));
+        }
     }
     return _mm512_reduce_max_epi32(peak);
 }

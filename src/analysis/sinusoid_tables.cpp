@@ -211,7 +211,8 @@ void plan_sinusoid_windows()
             x += 1.0 / 24;
         }
     }
-    t.frames.assign(1, FrameBuffer{std::vector<int32_t>(index(conversion_settings.FFT_SIZE), 0), 0});
+    t.frames.assign(1, FrameBuffer{std::vector<int32_t>(index(conversion_settings.FFT_SIZE), 0),
+                                   std::vector<int32_t>(index(longest_window_length())), 0});
     t.sliding_sine.assign(total, 0);
     t.sliding_cosine.assign(total, 0);
 }

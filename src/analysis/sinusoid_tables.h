@@ -27,6 +27,7 @@ struct PitchGrid {
 // The working copy of one frame, from which the residual pursuit removes fitted sinusoids.
 struct FrameBuffer {
     std::vector<int32_t> samples;  // FFT_SIZE
+    std::vector<int32_t> fitted;   // one period of the sinusoid being subtracted: the longest window
     // An upper bound of |samples[t]| over the samples a later correlation of this frame may
     // still read; it decides whether the 32-bit kernels may run.
     int64_t peak = 0;

@@ -55,15 +55,18 @@ TEST_P(EveryKernelSet, CorrelateAndSubtractMatchTheDefinitionsAcrossTheNarrowRan
                 EXPECT_EQ(k().correlate(frame.data(), window, ahead), reference::plain_correlate(frame.data(), window, {}))
                     << length << " " << limit;
             }
-            for (int32_t count : {0, 5, length, 4096 + 7}) {
+            // One run cut short, one whole, the next cut after a lane or a few, many runs.
+            for (int32_t count : {0, 5, length - 1, length, length + 1, 2 * length + 3, 4096 + 7}) {
+                count = std::min(count, 4096 + 7);
                 // amplitudes that keep the results within 32 bits
                 const int32_t reach = std::min<int32_t>(limit, 16000);
                 const int32_t a = std::uniform_int_distribution<int32_t>(-reach, reach)(rng);
                 const int32_t b = std::uniform_int_distribution<int32_t>(-reach, reach)(rng);
                 std::vector<int32_t> expected = frame;
-                const int64_t expected_peak = reference::plain_subtract(expected.data(), count, window, a, b);
+                const int64_t expected_peak = reference::plain_subtract(expected.data(), count, window, a, b, nullptr);
                 std::vector<int32_t> got = frame;
-                EXPECT_EQ(k().subtract(got.data(), count, window, a, b), expected_peak);
+                std::vector<int32_t> fitted(static_cast<size_t>(length));  // exactly the room asked for
+                EXPECT_EQ(k().subtract(got.data(), count, window, a, b, fitted.data()), expected_peak);
                 EXPECT_EQ(got, expected) << length << " " << limit << " " << count;
             }
         }

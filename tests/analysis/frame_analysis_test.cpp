@@ -36,7 +36,7 @@ void make_hand_tables(int32_t note_count, std::vector<int32_t> silent_steps = {}
             t.cosine[p * HAND_WINDOW + s] = static_cast<int16_t>(std::lround(16384 * std::cos(2 * M_PI * s / HAND_WINDOW)));
         }
     }
-    t.frames.assign(1, FrameBuffer{std::vector<int32_t>(32, 0), 0});
+    t.frames.assign(1, FrameBuffer{std::vector<int32_t>(32, 0), std::vector<int32_t>(HAND_WINDOW), 0});
     t.sliding_sine.assign(total, 0);
     t.sliding_cosine.assign(total, 0);
 }

@@ -105,7 +105,7 @@ inline CorrelationSums plain_correlate(const int32_t* frame, const TableWindow& 
     return sums;
 }
 
-inline int64_t plain_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b)
+inline int64_t plain_subtract(int32_t* frame, int32_t count, const TableWindow& w, int32_t a, int32_t b, int32_t*)
 {
     int64_t peak = 0;
     for (int32_t t = 0; t < count; ++t) {
