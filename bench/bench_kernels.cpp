@@ -32,6 +32,10 @@ struct Data {
             sine.push_back(static_cast<int16_t>(table(rng)));
             cosine.push_back(static_cast<int16_t>(table(rng)));
         }
+        for (int32_t t = 0; t < WINDOW_REPEAT; ++t) {  // as every window of a run
+            sine.push_back(sine[static_cast<size_t>(t)]);
+            cosine.push_back(cosine[static_cast<size_t>(t)]);
+        }
         for (int32_t t = 0; t < FRAME + 16 * STEPS; ++t)
             wave.push_back(static_cast<int16_t>(sample(rng)));
         frame.assign(wave.begin(), wave.begin() + FRAME);

@@ -21,7 +21,12 @@ struct CorrelationSums {
     bool operator==(const CorrelationSums&) const = default;
 };
 
-// One fine pitch's window: length entries of sine and of cosine.
+// Entries after the end of every window that repeat its first ones, so that a run of 16
+// entries starting anywhere in the window reads on without wrapping its index.
+inline constexpr int32_t WINDOW_REPEAT = 16;
+
+// One fine pitch's window: length entries of sine and of cosine, each followed by
+// WINDOW_REPEAT entries that continue it from its start (the slide reads them).
 struct TableWindow {
     const int16_t* sine = nullptr;
     const int16_t* cosine = nullptr;

@@ -155,14 +155,10 @@ struct TableRun {
     __m256i high;
 };
 
-inline TableRun table_run(const int16_t* table, int32_t phase, int32_t length)
+// Past the window's end the entries repeat its start.
+inline TableRun table_run(const int16_t* table, int32_t phase)
 {
-    if (phase + 16 <= length)
-        return {widen(table + phase), widen(table + phase + 8)};
-    int16_t wrapped[16];
-    for (int32_t u = 0; u < 16; ++u)
-        wrapped[u] = table[phase + u < length ? phase + u : phase + u - length];
-    return {widen(wrapped), widen(wrapped + 8)};
+    return {widen(table + phase), widen(table + phase + 8)};
 }
 
 // Products of 16 samples (widened in two halves) with a table run.
@@ -211,8 +207,8 @@ struct StepWalk {
     {
         const __m256i low = widen(entering);
         const __m256i high = widen(entering + 8);
-        sine_lanes = change(rings.sine, block_products(low, high, table_run(w.sine, phase, w.length)));
-        cosine_lanes = change(rings.cosine, block_products(low, high, table_run(w.cosine, phase, w.length)));
+        sine_lanes = change(rings.sine, block_products(low, high, table_run(w.sine, phase)));
+        cosine_lanes = change(rings.cosine, block_products(low, high, table_run(w.cosine, phase)));
         entering += 16;
         phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
         kept = kept + 16 < rings.size ? kept + 16 : 0;
@@ -236,8 +232,8 @@ void keep_first_window(const int16_t* wave, const TableWindow& w, int32_t phase,
     for (int32_t n = cut; n < w.length; n += 16) {
         const __m256i low = widen(wave + n);
         const __m256i high = widen(wave + n + 8);
-        keep(rings.sine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.sine, phase, w.length)));
-        keep(rings.cosine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.cosine, phase, w.length)));
+        keep(rings.sine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.sine, phase)));
+        keep(rings.cosine, rings.size, n + 16 - cut, block_products(low, high, table_run(w.cosine, phase)));
         phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
     }
 }

@@ -155,16 +155,10 @@ int64_t avx512_subtract(int32_t* frame, int32_t count, const TableWindow& w, int
     return _mm512_reduce_max_epi32(peak);
 }
 
-// The 16 table entries from phase on, continuing at the window's start past its end.
-inline __m512i table_run(const int16_t* table, int32_t phase, int32_t length)
+// The 16 table entries from phase on (past the window's end they repeat its start).
+inline __m512i table_run(const int16_t* table, int32_t phase)
 {
-    if (phase + 16 <= length)
-        return widen(table + phase);
-    const __mmask16 before_end = first_lanes(length - phase);
-    // Masked-off lanes are not read, so the addresses outside the window are never touched.
-    const __m256i head = _mm256_maskz_loadu_epi16(before_end, table + phase);
-    return _mm512_cvtepi16_epi32(_mm256_mask_loadu_epi16(head, static_cast<__mmask16>(~before_end),
-                                                         table + phase - length));
+    return widen(table + phase);
 }
 
 // Rings of products of the wave's samples with the table, sine and cosine (see slide_rings).
@@ -200,8 +194,8 @@ struct StepWalk {
     StepLanes next()
     {
         const __m512i in = widen(entering);
-        const __m512i s = scaled(in, table_run(w.sine, phase, w.length));
-        const __m512i c = scaled(in, table_run(w.cosine, phase, w.length));
+        const __m512i s = scaled(in, table_run(w.sine, phase));
+        const __m512i c = scaled(in, table_run(w.cosine, phase));
         keep(rings.sine, rings.size, kept, s);
         keep(rings.cosine, rings.size, kept, c);
         const StepLanes lanes = {_mm512_sub_epi32(s, _mm512_loadu_si512(rings.sine + leaving)),
@@ -221,8 +215,8 @@ void keep_first_window(const int16_t* wave, const TableWindow& w, int32_t phase,
     const int32_t cut = w.length % 16;
     if (cut > 0) {
         const __m512i x = widen_first(wave, first_lanes(cut));
-        const __m512i s = scaled(x, table_run(w.sine, phase, w.length));
-        const __m512i c = scaled(x, table_run(w.cosine, phase, w.length));
+        const __m512i s = scaled(x, table_run(w.sine, phase));
+        const __m512i c = scaled(x, table_run(w.cosine, phase));
         for (const int32_t at : {16 - cut, rings.size + 16 - cut}) {
             _mm512_mask_storeu_epi32(rings.sine + at, first_lanes(cut), s);
             _mm512_mask_storeu_epi32(rings.cosine + at, first_lanes(cut), c);
@@ -231,8 +225,8 @@ void keep_first_window(const int16_t* wave, const TableWindow& w, int32_t phase,
     phase = phase + cut < w.length ? phase + cut : phase + cut - w.length;
     for (int32_t n = cut; n < w.length; n += 16) {
         const __m512i x = widen(wave + n);
-        _mm512_store_si512(rings.sine + n + 16 - cut, scaled(x, table_run(w.sine, phase, w.length)));
-        _mm512_store_si512(rings.cosine + n + 16 - cut, scaled(x, table_run(w.cosine, phase, w.length)));
+        _mm512_store_si512(rings.sine + n + 16 - cut, scaled(x, table_run(w.sine, phase)));
+        _mm512_store_si512(rings.cosine + n + 16 - cut, scaled(x, table_run(w.cosine, phase)));
         phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
     }
 }

@@ -143,6 +143,10 @@ void fill_window(int32_t fine, const Reference& ref, std::vector<double>& raw_si
         t.sine[offset + index(s)] = static_cast<int16_t>(static_cast<int32_t>(raw_sine[index(s)] - sine_mean));
         t.cosine[offset + index(s)] = static_cast<int16_t>(static_cast<int32_t>(raw_cosine[index(s)] - cosine_mean));
     }
+    for (int32_t s = 0; s < WINDOW_REPEAT; ++s) {
+        t.sine[offset + index(length + s)] = t.sine[offset + index(s % length)];
+        t.cosine[offset + index(length + s)] = t.cosine[offset + index(s % length)];
+    }
 }
 
 // Scratch of one worker: the raw window before its mean is removed (padded to whole groups
@@ -205,7 +209,7 @@ void plan_sinusoid_windows()
             t.period[p] = static_cast<double>(WAVE_SAMPLE_RATE) / frequency;
             t.window_length[p] = window_length_for(t.period[p]);
             t.table_offset[p] = running_total;
-            running_total += t.window_length[p];
+            running_total += t.window_length[p] + WINDOW_REPEAT;
             if (j == TEMPERED_STEP)
                 note_window_length[note] = t.window_length[p];
             x += 1.0 / 24;
@@ -221,7 +225,8 @@ void build_sinusoid_tables(WorkerPool* pool)
 {
     AnalysisTables& t = analysis_tables;
     const int32_t total = static_cast<int32_t>(t.window_length.size());
-    const size_t table_size = total == 0 ? 0 : index(t.table_offset[index(total - 1)] + t.window_length[index(total - 1)]);
+    const size_t table_size =
+        total == 0 ? 0 : index(t.table_offset[index(total - 1)] + t.window_length[index(total - 1)] + WINDOW_REPEAT);
     t.sine.clear();
     t.cosine.clear();
     t.sine.resize(table_size);  // every entry is filled below

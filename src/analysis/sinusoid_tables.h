@@ -40,8 +40,9 @@ struct AnalysisTables {
     std::vector<double> period;          // samples per cycle
     std::vector<int32_t> window_length;  // samples, 16 or more
     std::vector<int32_t> table_offset;   // first entry of the window in sine and cosine
-    // All windows end to end, amplitude 16384. Not zeroed when allocated: the workers that
-    // fill the windows touch their pages first, rather than one thread clearing 20 MB.
+    // All windows end to end, amplitude 16384, each followed by WINDOW_REPEAT entries that
+    // repeat its start. Not zeroed when allocated: the workers that fill the windows touch
+    // their pages first, rather than one thread clearing 20 MB.
     std::vector<int16_t, UninitializedAllocator<int16_t>> sine;
     std::vector<int16_t, UninitializedAllocator<int16_t>> cosine;
     std::vector<FrameBuffer> frames;     // one per analysis worker; plan_sinusoid_windows makes the first

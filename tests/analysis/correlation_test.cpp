@@ -22,7 +22,8 @@ std::vector<int32_t> random_frame(std::mt19937& rng, size_t size, int32_t limit)
     return frame;
 }
 
-// Table entries over the whole int16 range, the extremes included.
+// Table entries over the whole int16 range, the extremes included, followed by the repeat
+// of the window's start that the tables of a run have.
 std::vector<int16_t> random_table(std::mt19937& rng, int32_t length)
 {
     std::uniform_int_distribution<int32_t> value(-32768, 32767);
@@ -31,6 +32,8 @@ std::vector<int16_t> random_table(std::mt19937& rng, int32_t length)
         v = static_cast<int16_t>(value(rng));
     table[0] = -32768;
     table.back() = 32767;
+    for (int32_t t = 0; t < WINDOW_REPEAT; ++t)
+        table.push_back(table[static_cast<size_t>(t % length)]);
     return table;
 }
 

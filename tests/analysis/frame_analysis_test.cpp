@@ -24,16 +24,19 @@ void make_hand_tables(int32_t note_count, std::vector<int32_t> silent_steps = {}
     t.period.assign(total, HAND_WINDOW);
     t.window_length.assign(total, HAND_WINDOW);
     t.table_offset.resize(total);
-    t.sine.assign(total * HAND_WINDOW, 0);
-    t.cosine.assign(total * HAND_WINDOW, 0);
+    // Each window is followed by the repeat of its start, as in built tables.
+    constexpr int32_t SPACING = HAND_WINDOW + WINDOW_REPEAT;
+    t.sine.assign(total * SPACING, 0);
+    t.cosine.assign(total * SPACING, 0);
     for (size_t p = 0; p < total; ++p) {
-        t.table_offset[p] = static_cast<int32_t>(p) * HAND_WINDOW;
+        t.table_offset[p] = static_cast<int32_t>(p) * SPACING;
         const int32_t step = static_cast<int32_t>(p % 24);
         if (std::find(silent_steps.begin(), silent_steps.end(), step) != silent_steps.end())
             continue;
-        for (int32_t s = 0; s < HAND_WINDOW; ++s) {
-            t.sine[p * HAND_WINDOW + s] = static_cast<int16_t>(std::lround(16384 * std::sin(2 * M_PI * s / HAND_WINDOW)));
-            t.cosine[p * HAND_WINDOW + s] = static_cast<int16_t>(std::lround(16384 * std::cos(2 * M_PI * s / HAND_WINDOW)));
+        for (int32_t s = 0; s < SPACING; ++s) {
+            const int32_t phase = s % HAND_WINDOW;
+            t.sine[p * SPACING + s] = static_cast<int16_t>(std::lround(16384 * std::sin(2 * M_PI * phase / HAND_WINDOW)));
+            t.cosine[p * SPACING + s] = static_cast<int16_t>(std::lround(16384 * std::cos(2 * M_PI * phase / HAND_WINDOW)));
         }
     }
     t.frames.assign(1, FrameBuffer{std::vector<int32_t>(32, 0), std::vector<int32_t>(HAND_WINDOW), 0});

@@ -75,10 +75,14 @@ PlainWindow plain_window(double period, int32_t length)
     return w;
 }
 
+// The window of fine pitch `fine` and the entries after it, which must repeat its start.
 std::vector<int16_t> table_window(std::span<const int16_t> table, int32_t fine)
 {
     const auto offset = analysis_tables.table_offset[fine];
-    return std::vector<int16_t>(table.begin() + offset, table.begin() + offset + analysis_tables.window_length[fine]);
+    const int32_t length = analysis_tables.window_length[fine];
+    for (int32_t t = 0; t < WINDOW_REPEAT; ++t)
+        EXPECT_EQ(table[static_cast<size_t>(offset + length + t)], table[static_cast<size_t>(offset + t % length)]);
+    return std::vector<int16_t>(table.begin() + offset, table.begin() + offset + length);
 }
 
 TEST(PitchGrid, CoversKeyRangeWithTwentyFourFinePitchesPerNote)
@@ -121,7 +125,7 @@ TEST(WindowPlan, DefaultsGiveTheDocumentedWindows)
     int32_t running = 0;
     for (int32_t p = 0; p < analysis_tables.grid.total_fine; ++p) {
         EXPECT_EQ(analysis_tables.table_offset[p], running);
-        running += analysis_tables.window_length[p];
+        running += analysis_tables.window_length[p] + WINDOW_REPEAT;
     }
     for (int32_t note = 21; note <= 108; ++note)
         EXPECT_EQ(note_window_length[note], analysis_tables.window_length[fine_index(note, 12)]);
@@ -173,7 +177,7 @@ TEST(SinusoidTables, WindowsMatchTheirDefinitionWithAnyNumberOfWorkers)
         WorkerPool pool(workers);
         build_sinusoid_tables(&pool);
         ASSERT_EQ(analysis_tables.sine.size(), static_cast<size_t>(analysis_tables.table_offset.back() +
-                                                                   analysis_tables.window_length.back()));
+                                                                   analysis_tables.window_length.back() + WINDOW_REPEAT));
         for (int32_t p = 0; p < analysis_tables.grid.total_fine; p += 7) {
             const PlainWindow w = plain_window(analysis_tables.period[p], analysis_tables.window_length[p]);
             EXPECT_EQ(table_window(analysis_tables.sine, p), w.sine) << workers << " " << p;
