@@ -46,10 +46,13 @@ struct SlideRings {
     int32_t entering;
 };
 
-// A window and 16 samples more, in whole blocks of 16.
+// A window and 16 samples more, rounded up to a power of two: positions wrap by a mask.
 inline constexpr int32_t slide_ring_size(int32_t length)
 {
-    return 16 * (length / 16 + 2);
+    int32_t size = 32;
+    while (size < 16 * (length / 16 + 2))
+        size *= 2;
+    return size;
 }
 
 // The scratch the slide needs for a window of length samples, in 32-bit values: both rings

@@ -211,8 +211,8 @@ struct StepWalk {
         cosine_lanes = change(rings.cosine, block_products(low, high, table_run(w.cosine, phase)));
         entering += 16;
         phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
-        kept = kept + 16 < rings.size ? kept + 16 : 0;
-        leaving = leaving + 16 < rings.size ? leaving + 16 : leaving + 16 - rings.size;
+        kept = (kept + 16) & (rings.size - 1);
+        leaving = (leaving + 16) & (rings.size - 1);
     }
 };
 

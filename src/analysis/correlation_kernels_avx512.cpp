@@ -202,8 +202,8 @@ struct StepWalk {
                                  _mm512_sub_epi32(c, _mm512_loadu_si512(rings.cosine + leaving))};
         entering += 16;
         phase = phase + 16 < w.length ? phase + 16 : phase + 16 - w.length;
-        kept = kept + 16 < rings.size ? kept + 16 : 0;
-        leaving = leaving + 16 < rings.size ? leaving + 16 : leaving + 16 - rings.size;
+        kept = (kept + 16) & (rings.size - 1);
+        leaving = (leaving + 16) & (rings.size - 1);
         return lanes;
     }
 };
