@@ -36,6 +36,16 @@ int32_t pursuit_order(int32_t note_count, const int64_t* best_power, int32_t* or
     return count;
 }
 
+// Whether best_power / level, divided in doubles, is above 2 (level > 0). Below 2^52 the
+// double quotient only passes 2 when best_power > 2 * level: compared as whole numbers then.
+bool more_than_twice(int64_t best_power, int64_t level)
+{
+    constexpr int64_t EXACT = int64_t{1} << 52;
+    if (best_power >= 0 && best_power < EXACT && level < EXACT)
+        return best_power - level > level;
+    return static_cast<double>(best_power) / static_cast<double>(level) > 2.0;
+}
+
 TableWindow window_of(int32_t note_index, int32_t fine_step)
 {
     return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
@@ -66,7 +76,7 @@ void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32
         int32_t b = 0;
         // The next note's window is known now: it is fetched while this one is correlated.
         level[i] = correlate_window(kernels, frame, windows[r], a, b, windows[r + 1]);
-        if (level[i] == 0 || static_cast<double>(best_power[i]) / static_cast<double>(level[i]) > 2.0) {
+        if (level[i] == 0 || more_than_twice(best_power[i], level[i])) {
             level[i] = 0;
             continue;
         }
