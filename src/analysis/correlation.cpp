@@ -54,6 +54,18 @@ int64_t amplitude(int64_t sum, int32_t length)
     return 2 * sum / length;
 }
 
+// trunc(2 * sum / length) for |2 * sum / length| < 2^18 and lengths below 2^20, by a
+// multiplication with twice_reciprocal = 2.0 / length. The product and the addition below
+// miss the quotient by less than 2^-33. A quotient that is no whole number lies at least
+// 1 / length from the next one up, one that is whole may fall just short of it: adding
+// 2^-24 before rounding down puts both right.
+int32_t narrow_amplitude(int64_t sum, double twice_reciprocal)
+{
+    const double magnitude = static_cast<double>(sum < 0 ? -sum : sum) * twice_reciprocal + 0x1p-24;
+    const auto whole = static_cast<int32_t>(magnitude);
+    return sum < 0 ? -whole : whole;
+}
+
 } // namespace
 
 int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b)
@@ -63,13 +75,25 @@ int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, in
     return int64_t{a} * a + int64_t{b} * b;
 }
 
+int64_t narrow_power_from_sums(int64_t sine_sum, int64_t cosine_sum, double twice_reciprocal, int32_t& a, int32_t& b)
+{
+    a = narrow_amplitude(sine_sum, twice_reciprocal);
+    b = narrow_amplitude(cosine_sum, twice_reciprocal);
+    return int64_t{a} * a + int64_t{b} * b;
+}
+
 int64_t correlate_window(const CorrelationKernels& kernels, const FrameBuffer& frame, const TableWindow& w,
                          int32_t& a, int32_t& b, const TableWindow& ahead)
 {
-    const CorrelationSums sums = frame.peak <= NARROW_FRAME_LIMIT
-        ? kernels.correlate(frame.samples.data(), w, ahead)
-        : wide_correlate(frame.samples.data(), w);
-    return power_from_sums(sums.sine, sums.cosine, w.length, a, b);
+    if (frame.peak > NARROW_FRAME_LIMIT) {
+        const CorrelationSums sums = wide_correlate(frame.samples.data(), w);
+        return power_from_sums(sums.sine, sums.cosine, w.length, a, b);
+    }
+    // Products of at most 2^17: the quotients stay below 2^18. The reciprocal is worked out
+    // while the kernel runs, rather than two divisions after it.
+    const double twice_reciprocal = 2.0 / w.length;
+    const CorrelationSums sums = kernels.correlate(frame.samples.data(), w, ahead);
+    return narrow_power_from_sums(sums.sine, sums.cosine, twice_reciprocal, a, b);
 }
 
 void subtract_window(const CorrelationKernels& kernels, FrameBuffer& frame, const TableWindow& w, int32_t a,

@@ -13,6 +13,10 @@
 // power a*a + b*b they make.
 int64_t power_from_sums(int64_t sine_sum, int64_t cosine_sum, int32_t length, int32_t& a, int32_t& b);
 
+// The same for sums with |2 * sum / length| < 2^18 (those of narrow frames) and lengths
+// below 2^20, from twice_reciprocal = 2.0 / length: a multiplication instead of divisions.
+int64_t narrow_power_from_sums(int64_t sine_sum, int64_t cosine_sum, double twice_reciprocal, int32_t& a, int32_t& b);
+
 // Correlates window w with its first length samples of the frame, phase 0 at the frame's
 // first sample, with kernels (the set in use, which callers look up once for many calls)
 // while the frame is narrow. Returns the power; a and b as above. ahead names the window

@@ -283,6 +283,31 @@ TEST(CorrelationKernels, AmplitudesTruncateTowardZeroForAnySums)
     }
 }
 
+// Narrow sums (below length * 2^17) give the amplitudes of the division by multiplying:
+// whole quotients, those just beside them, and the largest, for short and long windows
+// (2.0 / 1003 is rounded down so far that 1003 times it falls below 2).
+TEST(CorrelationKernels, NarrowAmplitudesEqualTheDividedOnes)
+{
+    for (int32_t length : {16, 17, 1003, 1603, 4095, 32768}) {
+        const int64_t most = int64_t{length} << 17;
+        std::vector<int64_t> sums = {0, 1, -1, most - 1, -(most - 1)};
+        for (int64_t k : {int64_t{1}, int64_t{2}, int64_t{3}, int64_t{12345}, (int64_t{1} << 18) - 1}) {
+            const int64_t whole = k * length / 2;  // 2 * whole / length is k or just below
+            for (int64_t sum : {whole - 1, whole, whole + 1})
+                sums.insert(sums.end(), {sum, -sum});
+        }
+        for (int64_t sum : sums) {
+            if (sum >= most || sum <= -most)
+                continue;
+            int32_t a = 0, b = 0, expected_a = 0, expected_b = 0;
+            const int64_t power = narrow_power_from_sums(sum, -sum / 3, 2.0 / length, a, b);
+            EXPECT_EQ(power, power_from_sums(sum, -sum / 3, length, expected_a, expected_b)) << sum << " " << length;
+            EXPECT_EQ(a, expected_a) << sum << " " << length;
+            EXPECT_EQ(b, expected_b) << sum << " " << length;
+        }
+    }
+}
+
 TEST(CorrelationKernels, FittedSineIsRemovedAlmostCompletely)
 {
     analysis_test::use_keys(62, 76);
