@@ -36,11 +36,13 @@ int32_t pursuit_order(int32_t note_count, const int64_t* best_power, int32_t* or
     return count;
 }
 
-// Whether best_power / level, divided in doubles, is above 2 (level > 0). Below 2^52 the
-// double quotient only passes 2 when best_power > 2 * level: compared as whole numbers then.
+// Whether best_power / level, divided in doubles, is above 2 (level > 0). With both below
+// 2^50 the double quotient passes 2 exactly when best_power > 2 * level (a quotient of at
+// least 2 + 1/level is at least two steps of a double above 2, so it does not round down to
+// 2): compared as whole numbers then.
 bool more_than_twice(int64_t best_power, int64_t level)
 {
-    constexpr int64_t EXACT = int64_t{1} << 52;
+    constexpr int64_t EXACT = int64_t{1} << 50;
     if (best_power >= 0 && best_power < EXACT && level < EXACT)
         return best_power - level > level;
     return static_cast<double>(best_power) / static_cast<double>(level) > 2.0;
