@@ -6,7 +6,6 @@
 #include <memory>
 #include <new>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "analysis/analysis_file.h"
@@ -30,22 +29,13 @@ void refuse(const std::string& text)
     show_message(ANALYSIS_CAPTION, text.c_str());
 }
 
-std::unique_ptr<WorkerPool> make_pool()
-{
-    try {
-        return std::make_unique<WorkerPool>();
-    } catch (const std::system_error&) {
-        return std::make_unique<WorkerPool>(1);  // no threads to be had: work alone
-    }
-}
-
 // Header, tables and frames into an open file. Returns the records written.
 int32_t run_analysis(std::FILE* file)
 {
     write_analysis_first_line(file);
     build_pitch_grid();
     plan_sinusoid_windows();
-    const std::unique_ptr<WorkerPool> pool = make_pool();
+    const auto pool = std::make_unique<WorkerPool>();
     build_sinusoid_tables(pool.get());
     write_analysis_header(file);
     const AnalysisTotals totals = analyse_frames(file, *pool);

@@ -196,18 +196,11 @@ void write_analysis_header(std::FILE* file)
     }
 }
 
-void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
-                          int32_t position, int32_t duration)
-{
-    // The block as text in one piece: formatting value by value through the stream costs
-    // more than the analysis of the frame.
-    std::vector<char> text;
-    const size_t length = format_analysis_block(text, records, position, duration);
-    std::fwrite(text.data(), 1, length, file);
-}
+namespace {
 
-size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
-                             int32_t position, int32_t duration)
+// The text of a block at the start of text (grown when too small); returns its length.
+size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records, int32_t position,
+                             int32_t duration)
 {
     constexpr size_t LINE_LIMIT = 4 * 12;  // four values with sign and separator
     const size_t room = LINE_LIMIT * (records.size() + 1);
@@ -219,6 +212,18 @@ size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteR
         out = put_line(out, {r.note, r.fine_step, r.level, r.continuity});
     return static_cast<size_t>(out - text.data());
 }
+
+} // namespace
+
+void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records, int32_t position,
+                          int32_t duration, std::vector<char>& text)
+{
+    // The block as text in one piece: formatting value by value through the stream costs
+    // more than the analysis of the frame.
+    const size_t length = format_analysis_block(text, records, position, duration);
+    std::fwrite(text.data(), 1, length, file);
+}
+
 
 bool read_analysis_first_line(AnalysisReader& reader, int32_t values[3])
 {

@@ -26,13 +26,10 @@ void write_analysis_first_line(std::FILE* file);
 // Lines 2 to 18: VR_INTERVAL flag, then note_window_length eight per line.
 void write_analysis_header(std::FILE* file);
 
-// One block: its header (record count, frame position, duration) and one line per record.
-void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records,
-                          int32_t position, int32_t duration);
-
-// The text of such a block at the start of text (grown when too small); returns its length.
-size_t format_analysis_block(std::vector<char>& text, std::span<const FrameNoteRecord> records,
-                             int32_t position, int32_t duration);
+// One block: its header (record count, frame position, duration) and one line per record,
+// formatted in text (a buffer kept between calls, grown when too small) and written at once.
+void write_analysis_block(std::FILE* file, std::span<const FrameNoteRecord> records, int32_t position,
+                          int32_t duration, std::vector<char>& text);
 
 // Reads an analysis file's characters in large pieces: the file grows by megabytes per
 // second of audio, and going through the stream character by character costs more than

@@ -10,12 +10,6 @@
 
 namespace {
 
-TableWindow window_of(int32_t note_index, int32_t fine_step)
-{
-    assert(note_index >= 0 && note_index < analysis_tables.grid.note_count && fine_step >= 0 && fine_step < FINE_STEPS);
-    return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
-}
-
 int64_t scaled(int64_t value, int16_t table)
 {
     return value * table / TABLE_AMPLITUDE;
@@ -114,12 +108,12 @@ void subtract_window(const CorrelationKernels& kernels, FrameBuffer& frame, cons
 
 int64_t residual_correlation(const FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t& a, int32_t& b)
 {
-    return correlate_window(correlation_kernels(), frame, window_of(note_index, fine_step), a, b, {});
+    return correlate_window(correlation_kernels(), frame, note_window(note_index, fine_step), a, b, {});
 }
 
 void subtract_sinusoid(FrameBuffer& frame, int32_t note_index, int32_t fine_step, int32_t a, int32_t b, int32_t count)
 {
-    subtract_window(correlation_kernels(), frame, window_of(note_index, fine_step), a, b, count);
+    subtract_window(correlation_kernels(), frame, note_window(note_index, fine_step), a, b, count);
 }
 
 void load_frame_buffer(FrameBuffer& frame, const int16_t* samples)

@@ -48,11 +48,6 @@ bool more_than_twice(int64_t best_power, int64_t level)
     return static_cast<double>(best_power) / static_cast<double>(level) > 2.0;
 }
 
-TableWindow window_of(int32_t note_index, int32_t fine_step)
-{
-    return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
-}
-
 } // namespace
 
 void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32_t* best_step, int64_t* level,
@@ -64,7 +59,7 @@ void pursue_residuals(int32_t note_count, const int64_t* best_power, const int32
     const int32_t count = pursuit_order(note_count, best_power, order);
     TableWindow windows[MIDI_NOTE_COUNT + 1];
     for (int32_t r = 0; r < count; ++r)
-        windows[r] = window_of(order[r], best_step[order[r]]);
+        windows[r] = note_window(order[r], best_step[order[r]]);
     windows[count] = TableWindow{};
     // reach[r]: the samples the correlations after the r-th one still read.
     int32_t reach[MIDI_NOTE_COUNT + 1];

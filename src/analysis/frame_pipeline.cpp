@@ -37,9 +37,8 @@ void write_pending(std::FILE* file, const PendingFrame& pending, int32_t positio
                    std::vector<char>& text)
 {
     const std::span<const FrameNoteRecord> records(pending.records.data(), static_cast<size_t>(pending.count));
-    const size_t length =
-        format_analysis_block(text, records, pending.position, (position - pending.position) * DURATION_PERCENT / 100);
-    std::fwrite(text.data(), 1, length, file);
+    write_analysis_block(file, records, pending.position, (position - pending.position) * DURATION_PERCENT / 100,
+                         text);
     for (const FrameNoteRecord& r : records)
         totals.largest_level = std::max(totals.largest_level, r.level);
     totals.written += pending.count;

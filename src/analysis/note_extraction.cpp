@@ -6,7 +6,6 @@
 #include <memory>
 #include <mutex>
 #include <span>
-#include <system_error>
 #include <vector>
 
 #include "analysis/analysis_file.h"
@@ -277,11 +276,10 @@ std::unique_ptr<WorkerPool> reading_pool()
 {
     if (default_worker_count() < 2)
         return nullptr;
-    try {
-        return std::make_unique<WorkerPool>(2);
-    } catch (const std::system_error&) {
-        return nullptr;  // read and process one after the other
-    }
+    auto pool = std::make_unique<WorkerPool>(2);
+    if (pool->size() < 2)
+        return nullptr;  // no thread to be had: read and process one after the other
+    return pool;
 }
 
 // Reads the blocks after the header and processes them in order: reading the text costs

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cmath>
 #include <memory>
 
@@ -44,8 +45,6 @@ int32_t window_length_for(double period)
     return length;
 }
 
-// The reference sine and cosine, each followed by a second turn so that a span running past
-// the end of the turn reads on without wrapping its index.
 // The reference sine and cosine side by side (entry k at 2k and 2k + 1), followed by a second
 // turn, so that a span running past the end of the turn reads on without wrapping its index,
 // and one load brings an entry's sine and cosine together.
@@ -261,6 +260,12 @@ TableWindow fine_pitch_window(int32_t fine)
     const AnalysisTables& t = analysis_tables;
     const size_t offset = index(t.table_offset[index(fine)]);
     return {t.sine.data() + offset, t.cosine.data() + offset, t.window_length[index(fine)]};
+}
+
+TableWindow note_window(int32_t note_index, int32_t fine_step)
+{
+    assert(note_index >= 0 && note_index < analysis_tables.grid.note_count && fine_step >= 0 && fine_step < FINE_STEPS);
+    return fine_pitch_window(analysis_tables.grid.first_fine[note_index] + fine_step);
 }
 
 int32_t longest_window_length()

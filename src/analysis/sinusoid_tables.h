@@ -74,5 +74,8 @@ void free_analysis_tables();
 // The window of fine pitch fine (0 .. total_fine - 1) in the tables.
 TableWindow fine_pitch_window(int32_t fine);
 
+// The window of fine step fine_step (0 .. FINE_STEPS - 1) around the note at note_index.
+TableWindow note_window(int32_t note_index, int32_t fine_step);
+
 // The longest window of the run's fine pitches (0 without any).
 int32_t longest_window_length();

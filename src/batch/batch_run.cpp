@@ -19,14 +19,9 @@ namespace {
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_FAILED = -1;
 
-// Set when the engine reported a problem (an analysis file it could not write, a buffer
-// overflow): a run that then produces nothing has failed.
-bool engine_reported_problem = false;
-
 // Engine messages go to standard error as one line.
 void print_message(const char* caption, const char* text)
 {
-    engine_reported_problem = true;
     std::fflush(stdout);
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
@@ -107,6 +102,9 @@ int batch_main(int argc, const char* const* argv)
 
     conversion_status.console_mode = 1;
     message_hook = print_message;
+    // A problem the engine reports from here on (an analysis file it could not write, a
+    // buffer overflow) makes a run that produces nothing a failure.
+    const uint32_t messages_before = shown_message_count.load();
     load_settings();
     const int32_t format =
         apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
@@ -123,7 +121,7 @@ int batch_main(int argc, const char* const* argv)
     std::fflush(stdout);
     const int32_t events = run_conversion();
     std::printf("\nMIDI Event Data:%d are created.\n", events);
-    if (events <= 0 && engine_reported_problem)
+    if (events <= 0 && shown_message_count.load() != messages_before)
         return EXIT_FAILED;
     if (events <= 0 || output_extension_dot(conversion_status.current_path) < 0)
         return EXIT_OK;

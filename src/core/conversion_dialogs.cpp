@@ -79,8 +79,7 @@ DialogPress accept(std::span<const BoundField> numbers, const ControlTexts& text
     return {DIALOG_OK, {}};
 }
 
-} // namespace
-
+// The next analysis frame width of button 1054.
 int32_t next_fft_size(int32_t fft_size)
 {
     switch (fft_size) {
@@ -90,6 +89,8 @@ int32_t next_fft_size(int32_t fft_size)
     default: return 4096;
     }
 }
+
+} // namespace
 
 std::vector<ControlText> open_analysis_dialog()
 {

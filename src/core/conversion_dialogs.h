@@ -24,9 +24,6 @@ std::vector<ControlText> open_analysis_dialog();
 std::vector<ControlCheck> analysis_dialog_checks();
 DialogPress press_analysis_dialog(int32_t id, const ControlTexts& texts);
 
-// The next analysis frame width of button 1054.
-int32_t next_fft_size(int32_t fft_size);
-
 // Dialog 133. Opening clears SAVE_SETTINGS and applies the preset of FINE_NOTE every time,
 // whatever the settings file held; the preset stays when the dialog is cancelled.
 // Pressing: a check box inverts its field, OK reads boxes 1003 to 1013 unsigned and saves

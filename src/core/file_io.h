@@ -23,6 +23,12 @@ FileHandle open_file(const char* path, const char* mode);
 std::optional<std::vector<uint8_t>> read_file_bytes(const char* path);
 std::optional<std::string> read_file_text(const char* path);
 
+// Passes what was written to file so far to the system and asks it to start writing that
+// to the disk, without waiting for it, so that a later fsync (ReplacingFile::commit) finds
+// little left to do. A failed write stays recorded in the file for its owner to see; where
+// the system has no such request, or the file is no regular one, only the passing is done.
+void start_writing_back(std::FILE* file);
+
 // A file written so that its destination is only ever replaced by a complete file: the
 // content goes to a new temporary file in the destination's directory, which commit()
 // renames over the destination once everything was written. A write that fails or never
@@ -31,12 +37,6 @@ std::optional<std::string> read_file_text(const char* path);
 // goes through a symbolic link to its target; a destination that is no regular file (a
 // device such as /dev/null, a pipe) is written directly. A destination the user may not
 // write is refused, even where the directory would allow the rename.
-// Passes what was written to file so far to the system and asks it to start writing that
-// to the disk, without waiting for it, so that a later fsync (ReplacingFile::commit) finds
-// little left to do. A failed write stays recorded in the file for its owner to see; where
-// the system has no such request, or the file is no regular one, only the passing is done.
-void start_writing_back(std::FILE* file);
-
 class ReplacingFile {
 public:
     explicit ReplacingFile(const char* destination);

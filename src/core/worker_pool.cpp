@@ -1,6 +1,7 @@
 #include "core/worker_pool.h"
 
 #include <algorithm>
+#include <system_error>
 
 int32_t worker_count_override = 0;
 
@@ -16,8 +17,14 @@ int32_t default_worker_count()
 
 WorkerPool::WorkerPool(int32_t workers)
 {
-    for (int32_t w = 1; w < workers; ++w)
-        threads_.emplace_back([this, w] { serve(w); });
+    threads_.reserve(static_cast<size_t>(std::max(workers - 1, 0)));
+    for (int32_t w = 1; w < workers; ++w) {
+        try {
+            threads_.emplace_back([this, w] { serve(w); });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the pool works with those it has
+        }
+    }
 }
 
 WorkerPool::~WorkerPool()

@@ -17,7 +17,8 @@ extern int32_t worker_count_override;
 
 class WorkerPool {
 public:
-    // workers - 1 threads are started; the calling thread is worker 0.
+    // Up to workers - 1 threads are started (fewer when the system has no more to give, so
+    // size() may be smaller than asked); the calling thread is worker 0.
     explicit WorkerPool(int32_t workers = default_worker_count());
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;

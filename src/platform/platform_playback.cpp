@@ -1,7 +1,6 @@
 #include "platform/platform_playback.h"
 
 #include <chrono>
-#include <thread>
 #include <vector>
 
 #include "platform/periodic_timer.h"
@@ -33,11 +32,6 @@ void stop_timer()
     playback_thread().stop();
 }
 
-void sleep_ms(uint32_t ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 } // namespace
 
 void install_platform_playback()
@@ -50,5 +44,6 @@ void install_platform_playback()
     backends.push_back(alsa_midi_backend());
 #endif
     set_midi_backends(std::move(backends));
-    playback_timer = {start_timer, stop_timer, sleep_ms};
+    playback_timer.start = start_timer;  // the real sleep of the default timer stays
+    playback_timer.stop = stop_timer;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "core/dialog_controls.h"
 #include "core/dialog_numbers.h"
 #include "playback/gm_sound_set.h"
 #include "playback/midi_output.h"
@@ -120,7 +121,7 @@ std::string midi_settings_field_text(int id)
     if (!field)
         return {};
     const int32_t value = midi_output_settings.*field->setting;
-    return field->is_signed ? std::to_string(value) : std::to_string(static_cast<uint32_t>(value));
+    return field->is_signed ? signed_field_text(value) : unsigned_field_text(value);
 }
 
 int32_t midi_settings_list_row(int list_id)

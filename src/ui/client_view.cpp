@@ -3,10 +3,18 @@
 #include <QPainter>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/status.h"
 #include "ui/views/piano_roll_view.h"
 #include "ui/views/waveform_view.h"
+
+QString status_bar_text(std::string line)
+{
+    if (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    return QString::fromUtf8(line);
+}
 
 QString paint_document_view(QPainter& painter, int width, int height)
 {
@@ -18,8 +26,5 @@ QString paint_document_view(QPainter& painter, int width, int height)
         status = draw_piano_roll_view(painter, width, height);
     if (!status)
         return {};
-    // The status bar shows one line: the line feed that ends the text is not part of it.
-    if (!status->empty() && status->back() == '\n')
-        status->pop_back();
-    return QString::fromUtf8(*status);
+    return status_bar_text(std::move(*status));
 }

@@ -2,8 +2,12 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 class QPainter;
+
+// A view's status text as the one-line status bar shows it: without the line feed that ends it.
+QString status_bar_text(std::string line);
 
 // Draws the view that document_state selects (1 the waveform, 2 the piano roll, any other
 // value nothing) for a client area of width x height pixels, the status-bar strip at its

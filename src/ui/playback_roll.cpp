@@ -25,13 +25,6 @@ void post_drain()
         QMetaObject::invokeMethod(roll, &PlaybackRoll::drain, Qt::QueuedConnection);
 }
 
-QString without_line_feed(std::string line)
-{
-    if (!line.empty() && line.back() == '\n')
-        line.pop_back();
-    return QString::fromUtf8(line);
-}
-
 } // namespace
 
 PlaybackRoll::PlaybackRoll(QObject* parent) : QObject(parent)
@@ -107,12 +100,12 @@ void PlaybackRoll::drain()
     if (painter.isActive())
         painter.end();
     if (new_roll)
-        emit status_line(without_line_feed(midi_status_line()));
+        emit status_line(status_bar_text(midi_status_line()));
     if (!items.empty())
         emit canvas_changed();
     // The tick only marks the end; the stop sequence runs here, on the UI thread.
     if (midi_player.end_reached.load())
-        midi_playback_running();
+        stop_midi_playback();
     if (stopped)
         emit playback_stopped();
 }

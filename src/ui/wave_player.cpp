@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QAudioOutput>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMediaPlayer>

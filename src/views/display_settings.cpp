@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "core/dialog_controls.h"
 #include "core/dialog_numbers.h"
 #include "core/saturate.h"
 #include "core/settings.h"
@@ -16,15 +17,6 @@ void reset_display_settings()
 
 namespace {
 
-std::string signed_text(int32_t value)
-{
-    return std::to_string(value);
-}
-
-std::string unsigned_text(int32_t value)
-{
-    return std::to_string(static_cast<uint32_t>(value));
-}
 
 // A selected time in ticks as milliseconds; 0 when TIME_UNIT cannot divide.
 int32_t ticks_to_ms(int32_t ticks)
@@ -40,8 +32,8 @@ int32_t ticks_to_ms(int32_t ticks)
 DisplayRangeFields display_range_fields()
 {
     const DisplaySettings& s = display_settings;
-    return {signed_text(s.display_start_ms), signed_text(s.display_end_ms),
-            unsigned_text(s.display_note_low), unsigned_text(s.display_note_high)};
+    return {signed_field_text(s.display_start_ms), signed_field_text(s.display_end_ms),
+            unsigned_field_text(s.display_note_low), unsigned_field_text(s.display_note_high)};
 }
 
 void store_display_range_fields(const DisplayRangeFields& fields)
@@ -56,23 +48,23 @@ void store_display_range_fields(const DisplayRangeFields& fields)
 std::string pick_display_start()
 {
     display_settings.display_start_ms = ticks_to_ms(note_selection.selected_on_time);
-    return signed_text(display_settings.display_start_ms);
+    return signed_field_text(display_settings.display_start_ms);
 }
 
 std::string pick_display_end()
 {
     display_settings.display_end_ms = ticks_to_ms(note_selection.selected_off_time);
-    return signed_text(display_settings.display_end_ms);
+    return signed_field_text(display_settings.display_end_ms);
 }
 
 std::string pick_note_low()
 {
     display_settings.display_note_low = note_selection.selected_note;
-    return unsigned_text(display_settings.display_note_low);
+    return unsigned_field_text(display_settings.display_note_low);
 }
 
 std::string pick_note_high()
 {
     display_settings.display_note_high = note_selection.selected_note;
-    return unsigned_text(display_settings.display_note_high);
+    return unsigned_field_text(display_settings.display_note_high);
 }

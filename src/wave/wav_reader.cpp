@@ -3,7 +3,6 @@
 #include "core/file_io.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

@@ -264,8 +264,9 @@ TEST_F(ExtractionFileTest, ReconversionCountsTheRecordsItself)
     write_analysis_header(file);
     const FrameNoteRecord first[] = {r(60, 12, 0, 0), r(61, 12, 2000, 0)};
     const FrameNoteRecord second[] = {r(60, 12, 1000, 0), r(61, 12, 2000, 1)};
-    write_analysis_block(file, first, 0, 788);
-    write_analysis_block(file, second, 1024, 788);
+    std::vector<char> text;
+    write_analysis_block(file, first, 0, 788, text);
+    write_analysis_block(file, second, 1024, 788, text);
     std::fclose(file);
     conversion_settings.FINE_NOTE = 1;  // changed after the analysis: the file still says 0
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "analysis/analysis_file.h"
 #include "conversion/conversion_driver.h"
@@ -48,8 +49,10 @@ void write_analysis_at_the_end(const std::string& wave_path)
     record.fine_step = 12;
     record.level = 1000;
     record.continuity = 1;
+    std::vector<char> text;
     for (int32_t k = 0; k < 100; ++k)
-        write_analysis_block(file.get(), std::span(&record, 1), static_cast<int32_t>(HOUR_FRAMES) - 60000 + k * 512, 394);
+        write_analysis_block(file.get(), std::span(&record, 1), static_cast<int32_t>(HOUR_FRAMES) - 60000 + k * 512, 394,
+                             text);
 }
 
 TEST(LongRecording, AnHourOfStereoKeepsItsPositionsTicksAndDuration)
