@@ -1,7 +1,9 @@
 """Renders the benchmark pieces to WAV files: MIDI pieces with FluidSynth and a General MIDI
-SoundFont, pure-tone pieces with our own synthesis. Existing files are kept (rendering is
-deterministic), new ones appear whole (written under a temporary name, then renamed)."""
+SoundFont, pure-tone pieces with our own synthesis. Rendering is deterministic, so a file is
+kept while the piece and the way it is rendered stay the same (a key file beside it records
+them); new files appear whole (written under a temporary name, then renamed)."""
 
+import hashlib
 import os
 import subprocess
 
@@ -23,12 +25,23 @@ def audio_group(piece, soundfont):
     return "synth" if piece.synth else soundfont
 
 
+def render_key(piece, soundfont):
+    """What the audio depends on: the notes, the instruments, the renderer and its settings."""
+    source = repr((piece.synth, sorted(piece.programs.items()), pieces.grid_notes(piece), piece.duration(),
+                   FLUIDSYNTH if not piece.synth else pieces.SAMPLE_RATE,
+                   "" if piece.synth else SOUNDFONTS[soundfont]))
+    return hashlib.sha256(source.encode()).hexdigest()
+
+
 def render(piece, soundfont, audio_dir):
-    """Returns the path of the piece's WAV file, rendering it first when it is missing."""
+    """Returns the path of the piece's WAV file, rendering it first when it is missing or
+    was made from another version of the piece."""
     folder = os.path.join(audio_dir, audio_group(piece, soundfont))
     os.makedirs(folder, exist_ok=True)
     path = os.path.join(folder, piece.name + ".wav")
-    if os.path.exists(path):
+    key_path = os.path.join(folder, piece.name + ".key")
+    key = render_key(piece, soundfont)
+    if os.path.exists(path) and os.path.exists(key_path) and open(key_path).read().strip() == key:
         return path
     partial = path + ".part.wav"
     if piece.synth == "sine":
@@ -39,6 +52,8 @@ def render(piece, soundfont, audio_dir):
         subprocess.run(FLUIDSYNTH + ["-F", partial, soundfont_path(soundfont), midi],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.replace(partial, path)
+    with open(key_path, "w") as f:
+        f.write(key + "\n")
     return path
 
 

@@ -36,7 +36,8 @@ def parse_arguments():
     p.add_argument("--modes", default=",".join(MODES), help="comma-separated subset of off,filter,clean")
     p.add_argument("--soundfonts", default=",".join(render.SOUNDFONTS), help="comma-separated subset of FluidR3_GM,TimGM6mb")
     p.add_argument("--clips", default="", help="comma-separated clip names (default all); 'tuning' or 'held-out' for those sets")
-    p.add_argument("--reuse", action="store_true", help="reuse existing conversions; clean re-runs from the analysis file")
+    p.add_argument("--reuse", action="store_true",
+                   help="reuse existing conversions; clean re-runs from the analysis file of its last full conversion")
     p.add_argument("--no-save", action="store_true", help="print only, even for a full run")
     return p.parse_args()
 
@@ -106,18 +107,25 @@ class Converter:
             self.done[key] = self._convert_once(wav, group, mode, name, arguments)
         return self.done[key]
 
+    @staticmethod
+    def _newer(path, wav):
+        """True when path exists and was made after the audio it comes from."""
+        return os.path.exists(path) and os.path.getmtime(path) >= os.path.getmtime(wav)
+
     def _convert_once(self, wav, group, mode, name, arguments):
         folder = self._place(wav, group, mode, name)
         mid = os.path.join(folder, name + ".mid")
         fft = os.path.join(folder, name + ".fft")
-        if self.reuse and mode == "off" and os.path.exists(mid):
+        if self.reuse and mode == "off" and self._newer(mid, wav):
             return mid, self._timing(folder, name)
-        if self.reuse and mode == "clean" and os.path.exists(fft):
-            ok, _, _ = self._run("reconvert", folder, name, arguments)
-            return (mid if ok else None), self._timing(folder, name)
-        ok, seconds, log = self._run("Tonagram_batch", folder, name, arguments)
+        reconvert = self.reuse and mode == "clean" and self._newer(fft, wav)
+        ok, seconds, log = self._run("reconvert" if reconvert else "Tonagram_batch", folder, name, arguments)
         if not ok:
+            print(f"{mode} conversion of {group}/{name} ({' '.join(arguments)}) failed:\n  "
+                  + "\n  ".join(log.strip().splitlines()[-3:]), file=sys.stderr)
             return None, None
+        if reconvert:
+            return mid, self._timing(folder, name)
         with open(os.path.join(folder, name + ".seconds"), "w") as f:
             f.write(f"{seconds:.6f}\n")
         return mid, seconds
@@ -131,7 +139,7 @@ class Converter:
             return None, None
         folder = os.path.dirname(mid)
         out = os.path.join(folder, name + ".filter.mid")
-        if self.reuse and os.path.exists(out):
+        if self.reuse and self._newer(out, mid):
             return out, seconds
         if os.path.exists(out):
             os.remove(out)

@@ -119,7 +119,8 @@ def table(title, rows, modes):
 
 
 def legend():
-    return ("onset: note-onset F1 (pitch within 50 cents, onset within 50 ms); +off: F1 with the\n"
-            "offset also within max(50 ms, 20 % of the note); xRT: audio seconds per second of\n"
-            "conversion (- when reused from an earlier run); notes: notes written; ref: notes in the\n"
-            "piece. Means are over clips (not notes); xRT of a mean is total audio over total time.")
+    return "\n".join([
+        "onset: note-onset F1 (pitch within 50 cents, onset within 50 ms); +off: F1 with the offset",
+        "also within max(50 ms, 20 % of the note); xRT: audio seconds per second of conversion",
+        "(with --reuse: of the last full conversion, - if none); notes: notes written; ref: notes",
+        "in the piece. Means are over clips, not notes; xRT of a mean is total audio over total time."])
