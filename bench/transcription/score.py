@@ -23,23 +23,28 @@ def read_midi_notes(path):
     """(onset s, offset s, MIDI pitch) of every note in a Standard MIDI File, read by mido
     (an independent reader). A note-on with velocity 0 is a note-off; a note-off closes the
     earliest open note of its channel and pitch; notes still open at the end close there.
-    A missing file has no notes."""
+    A channel's pitch bend at a note's onset moves its pitch (General MIDI's range of two
+    semitones), so microtonal output scores at its fine pitch. A missing file has no notes."""
     if path is None or not os.path.exists(path):
         return []
     now = 0.0
+    bend = {}
     open_notes = {}
     notes = []
     for msg in mido.MidiFile(path):
         now += msg.time
+        if msg.type == "pitchwheel":
+            bend[msg.channel] = 2.0 * msg.pitch / 8192.0
         if msg.type not in ("note_on", "note_off"):
             continue
         key = (msg.channel, msg.note)
         if msg.type == "note_on" and msg.velocity > 0:
-            open_notes.setdefault(key, []).append(now)
+            open_notes.setdefault(key, []).append((now, msg.note + bend.get(msg.channel, 0.0)))
         elif open_notes.get(key):
-            notes.append((open_notes[key].pop(0), now, msg.note))
-    for (_, pitch), onsets in open_notes.items():
-        notes.extend((onset, now, pitch) for onset in onsets)
+            onset, pitch = open_notes[key].pop(0)
+            notes.append((onset, now, pitch))
+    for started in open_notes.values():
+        notes.extend((onset, now, pitch) for onset, pitch in started)
     return sorted(notes)
 
 

@@ -52,14 +52,16 @@ class MidiNotes(unittest.TestCase):
             self.assertAlmostEqual(got[1], want[1], places=6)
             self.assertEqual(got[2], want[2])
 
-    def test_tempo_and_unclosed_notes(self):
-        # 1000 ticks per second; a note-on with velocity 0 ends a note; an open note ends
-        # with the file.
+    def test_tempo_bends_and_unclosed_notes(self):
+        # 1000 ticks per second; a note-on with velocity 0 ends a note; a bend of +4096 on
+        # its channel raises a note a semitone; an open note ends with the file.
         track = mido.MidiTrack([
             mido.MetaMessage("set_tempo", tempo=384000, time=0),
             mido.Message("note_on", note=60, velocity=90, time=0),
             mido.Message("note_on", note=60, velocity=0, time=250),
+            mido.Message("pitchwheel", channel=1, pitch=4096, time=0),
             mido.Message("note_on", note=62, velocity=90, time=250),
+            mido.Message("note_on", note=64, velocity=90, channel=1, time=0),
             mido.MetaMessage("end_of_track", time=500),
         ])
         midi = mido.MidiFile(type=0, ticks_per_beat=384)
@@ -68,7 +70,7 @@ class MidiNotes(unittest.TestCase):
             path = os.path.join(folder, "t.mid")
             midi.save(path)
             read = score.read_midi_notes(path)
-        self.assertEqual([(round(a, 6), round(b, 6), p) for a, b, p in read], [(0.0, 0.25, 60), (0.5, 1.0, 62)])
+        self.assertEqual([(round(a, 6), round(b, 6), p) for a, b, p in read], [(0.0, 0.25, 60), (0.5, 1.0, 62), (0.5, 1.0, 65)])
         self.assertEqual(score.read_midi_notes(os.path.join("missing", "x.mid")), [])
 
 
