@@ -8,11 +8,11 @@ come from these lists, so the score never depends on how a renderer reads a MIDI
 
 import math
 import re
-import struct
 import wave
 from dataclasses import dataclass, field
 
 import mido
+import numpy as np
 
 TICKS_PER_BEAT = 480
 TEMPO = 500000  # microseconds per beat at the file level; piece tempi live in the note times
@@ -315,9 +315,7 @@ def write_midi(piece, path):
 
 def write_sine_wav(piece, path):
     """Sums one sine per note with 10 ms raised-cosine edges; amplitude follows velocity.
-    44.1 kHz, 16-bit mono. Deterministic: plain Python floats in a fixed order."""
-    import numpy as np
-
+    44.1 kHz, 16-bit mono."""
     total = int(round(piece.duration() * SAMPLE_RATE))
     signal = np.zeros(total)
     edge = int(0.010 * SAMPLE_RATE)
