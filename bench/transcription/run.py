@@ -212,7 +212,8 @@ def main():
             tables.append(score.detail_table(title, rows, modes))
 
     header = [f"# Transcription benchmark {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%dT%H:%MZ} "
-              f"on {platform.system()} {platform.release()} {platform.machine()}, {os.cpu_count()} cores",
+              f"on {platform.system()} {platform.release()} {platform.machine()}, {os.cpu_count()} cores, "
+              f"load average {' '.join(f'{x:.2f}' for x in os.getloadavg())}",
               f"# clean mode arguments: {' '.join(clean_arguments())}" + (" (reused conversions)" if args.reuse else ""),
               score.legend(), ""]
     text = "\n".join(header) + "\n" + "\n\n".join(tables) + "\n"
