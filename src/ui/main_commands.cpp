@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QUrl>
 
+#include "core/messages.h"
 #include "core/status.h"
 #include "midi/list_change.h"
 #include "midi/midi_event_list.h"
@@ -107,6 +108,10 @@ void MainWindow::read_file_command(int32_t command)
     if (!choose_open_file(this, kind))
         return;
     midi_event_list.max_polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
+    if (kind == FileKind::Smf && midi_event_list.max_polyphony < 0) {
+        if (const SmfReadProblem* problem = smf_read_problem())
+            show_message("SMF形式MIDIファイル読込", (std::string(path) + "\n\n" + problem->japanese).c_str());
+    }
     // The selection indexed the list just replaced.
     deselect_note();
     conversion_status.document_state = 2;
