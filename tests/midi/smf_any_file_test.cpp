@@ -11,7 +11,9 @@
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_reader.h"
+#include "midi/smf_scan.h"
 #include "midi/smf_sequence.h"
+#include "midi/smf_subset_reader.h"
 #include "midi/smf_writer.h"
 #include "midi/text_midi_reader.h"
 #include "midi/text_midi_writer.h"
@@ -465,4 +467,52 @@ TEST(SmfAnyFile, ParsingTableOnHandMadeFiles)
         EXPECT_EQ(conversion_settings.TIME_UNIT, c.time_unit) << c.name;
         EXPECT_EQ(describe_list(), describe_all(c.events)) << c.name;
     }
+}
+
+// Which files keep the subset's reading: every file the writer makes and the fixtures of the
+// subset; files that use what the subset reading cannot follow do not.
+TEST(SmfAnyFile, TheSubsetIsWhatTheProgramWrites)
+{
+    test::TempDir dir;
+    const auto in_subset = [](const Bytes& bytes) { return is_in_written_subset(scan_smf(bytes)); };
+    for (int32_t time_unit : {23, 768, 1000, 1536, 1000003, 384000000}) {
+        for (int32_t program : {0, 5}) {
+            test::reset_engine_state();
+            midifile_test::set_representative_settings();
+            midi_output_settings.PROGRAM = program;
+            conversion_settings.TIME_UNIT = time_unit;
+            std::vector<MidiEvent> events = midifile_test::representative_events();
+            events.push_back(event(0x7FFFFFF0, 0x90, 1, 1));  // a gap that needs a filler event
+            load_events(events, 3);
+            const std::string path = dir.file("w.mid");
+            ASSERT_GT(write_smf(path.c_str()), 0);
+            EXPECT_TRUE(in_subset(test::read_bytes(path))) << time_unit << " program " << program;
+        }
+    }
+    for (const char* name : {"program_change.mid", "format1.mid", "smf_reference.mid"})
+        EXPECT_TRUE(in_subset(test::read_bytes(midifile_test::fixture(name)))) << name;
+    EXPECT_FALSE(in_subset(test::read_bytes(midifile_test::fixture("running_status.mid"))));
+
+    const Bytes tempo_1536 = {0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90};
+    const struct {
+        const char* name;
+        Bytes file;
+    } outside[] = {
+        {"another division", smf_file({with_end(concat({tempo_1536, {0x00, 0x90, 0x3C, 0x40}}))}, 0, 480)},
+        {"no tempo", smf_file({with_end({0x00, 0x90, 0x3C, 0x40})}, 0, 384)},
+        {"a tempo the writer never chooses (384000000 / 22)",
+         smf_file({with_end({0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF, 0x00, 0x90, 0x3C, 0x40})}, 0, 384)},
+        {"a second tempo", smf_file({with_end(concat({tempo_1536, {0x00, 0x90, 0x3C, 0x40}, tempo_1536}))}, 0, 384)},
+        {"a note before the tempo", smf_file({with_end(concat({{0x00, 0x90, 0x3C, 0x40}, tempo_1536}))}, 0, 384)},
+        {"a two-byte meta length",
+         smf_file({with_end(concat({tempo_1536, {0x00, 0xFF, 0x01, 0x81, 0x00}, repeated('a', 128)}))}, 0, 384)},
+        {"aftertouch", smf_file({with_end(concat({tempo_1536, {0x00, 0xA0, 0x3C, 0x40}}))}, 0, 384)},
+        {"running status of notes", smf_file({with_end(concat({tempo_1536, {0x00, 0x90, 0x3C, 0x40, 0x00, 0x3E, 0x40}}))}, 0, 384)},
+        {"a bank select whose next delta ends in 0x20",
+         smf_file({with_end(concat({tempo_1536, {0x00, 0xB0, 0x00, 0x01, 0x81, 0x20, 0x90, 0x3C, 0x40}}))}, 0, 384)},
+        {"bytes after the end of the track",
+         smf_file({concat({tempo_1536, {0x00, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x2F, 0x00, 0x00}})}, 0, 384)},
+    };
+    for (const auto& c : outside)
+        EXPECT_FALSE(in_subset(c.file)) << c.name;
 }
