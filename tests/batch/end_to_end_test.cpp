@@ -115,7 +115,7 @@ TEST_F(EndToEnd, SineBecomesItsNoteInBothFiles)
 // back at the text file's times.
 TEST_F(EndToEnd, CoarseResolutionsWriteBothFiles)
 {
-    write_mono("sine.wav", synth::sine(440, 8000, 22050));
+    write_mono("sine.wav", synth::sine(440, 8000, 44100));  // at 10 ticks a second half of it gives no note
     for (const char* resolution : {"10", "22"}) {
         const test::CommandResult r = convert(std::string("sine t:") + resolution);
         ASSERT_EQ(r.exit_status, 0) << r.output;
