@@ -120,6 +120,20 @@ void midi_seeds(const fs::path& text_dir, const fs::path& smf_dir)
         'M', 'T', 'r', 'k', 0, 0, 0, 29, 0, 0xFF, 3, 12, 's', 'e', 'c', 'o', 'n', 'd', ' ', 't', 'r', 'a',
         'c', 'k', 0, 0x91, 67, 80, 0x81, 0x40, 0x81, 67, 0, 0, 0xFF, 0x2F, 0};
     synth::write_file((smf_dir / "format1.mid").string(), format1);
+    // A file from other software: 480 ticks per quarter note, running status, note-on
+    // velocity 0, a tempo change, a two-byte meta length and a track in format 1.
+    std::vector<uint8_t> played = {
+        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0x01, 0xE0,
+        'M', 'T', 'r', 'k', 0, 0, 0, 19, 0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0x83, 0x60, 0xFF, 0x51, 3,
+        0x03, 0xD0, 0x90, 0, 0xFF, 0x2F, 0,
+        'M', 'T', 'r', 'k', 0, 0, 0, 155, 0, 0xFF, 0x01, 0x81, 0x04};
+    played.insert(played.end(), 132, 'x');
+    played.insert(played.end(), {0, 0x90, 60, 100, 0x60, 64, 90, 0x83, 0x60, 60, 0, 0, 64, 0, 0, 0xFF, 0x2F, 0});
+    synth::write_file((smf_dir / "played.mid").string(), played);
+    // Ten ticks a second: fewer ticks per quarter note.
+    fill_event_list();
+    conversion_settings.TIME_UNIT = 10;
+    write_smf((smf_dir / "coarse.mid").c_str());
     reset_event_list();
     reset_settings();
 }

@@ -12,11 +12,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr int64_t TRACK_END_GRID = 3072;          // two 4/4 bars
+constexpr int64_t QUARTERS_PER_TRACK_END = 8;     // the track ends on a grid of two 4/4 bars
+constexpr int64_t MICROSECONDS = 1000000;
+constexpr int64_t MAX_TEMPO = 0xFFFFFF;           // the 24 bits of a tempo event
 constexpr uint32_t MAX_DELTA = 0x0FFFFFFF;        // largest four-byte variable-length quantity
 constexpr int32_t SETUP_BYTES_PER_CHANNEL = 22;
 
-constexpr uint8_t HEADER_CHUNK[14] = {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0x80};
+// Format 0, one track; the division follows.
+constexpr uint8_t HEADER_CHUNK[12] = {0x4D, 0x54, 0x68, 0x64, 0, 0, 0, 6, 0, 0, 0, 1};
 // Track name: half-width katakana "track" in Shift-JIS, a space and "1".
 constexpr uint8_t TRACK_NAME_EVENT[10] = {0x00, 0xFF, 0x03, 0x06, 0xC4, 0xD7, 0xAF, 0xB8, 0x20, 0x31};
 constexpr uint8_t TIME_SIGNATURE_EVENT[8] = {0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08};
@@ -112,11 +115,30 @@ void put_u32(Bytes& out, uint32_t value)
 
 } // namespace
 
+int32_t smf_division(int32_t time_unit)
+{
+    if (time_unit < SMF_MIN_TIME_UNIT || time_unit > SMF_MAX_TIME_UNIT)
+        return 0;
+    if (time_unit >= SMF_FULL_DIVISION_TIME_UNIT)
+        return SMF_TICKS_PER_QUARTER;
+    for (int64_t division = SMF_TICKS_PER_QUARTER; division > 0; --division) {
+        const int64_t scaled = division * MICROSECONDS;
+        if (scaled % time_unit == 0 && scaled / time_unit <= MAX_TEMPO)
+            return static_cast<int32_t>(division);
+    }
+    return 0;  // not reached: 16 * time_unit qualifies
+}
+
+uint32_t smf_tempo(int32_t time_unit)
+{
+    const int64_t division = smf_division(time_unit);
+    return division > 0 ? static_cast<uint32_t>(division * MICROSECONDS / time_unit) : 0;
+}
+
 const char* smf_settings_problem()
 {
-    const int32_t time_unit = conversion_settings.TIME_UNIT;
-    if (time_unit < SMF_MIN_TIME_UNIT || time_unit > SMF_MAX_TIME_UNIT)
-        return "TIME_UNIT (time resolution per second) must be from 23 to 384000000 for a Standard MIDI File.";
+    if (smf_division(conversion_settings.TIME_UNIT) == 0)
+        return "TIME_UNIT (time resolution per second) must be from 1 to 384000000 for a Standard MIDI File.";
     return nullptr;
 }
 
@@ -137,12 +159,15 @@ int32_t write_smf(const char* path)
     put_setup(variable);
     int64_t written_time = 0;
     const int64_t running_time = put_list_events(variable, written_time);
-    const int64_t track_end = (running_time + TRACK_END_GRID - 1) / TRACK_END_GRID * TRACK_END_GRID;
+    const int32_t division = smf_division(time_unit);
+    const int64_t grid = QUARTERS_PER_TRACK_END * division;
+    const int64_t track_end = (running_time + grid - 1) / grid * grid;
     put_delta(variable, track_end - written_time);
     const uint32_t n = static_cast<uint32_t>(variable.size());
 
-    const uint32_t tempo = static_cast<uint32_t>(SMF_TICKS_PER_QUARTER * 1000000 / time_unit);
+    const uint32_t tempo = smf_tempo(time_unit);
     Bytes out(std::begin(HEADER_CHUNK), std::end(HEADER_CHUNK));
+    out.insert(out.end(), {static_cast<uint8_t>(division >> 8), static_cast<uint8_t>(division)});
     out.insert(out.end(), {0x4D, 0x54, 0x72, 0x6B});
     put_u32(out, n + 28);
     out.insert(out.end(), std::begin(TRACK_NAME_EVENT), std::end(TRACK_NAME_EVENT));

@@ -63,6 +63,11 @@ ReadAttempt read_list_keeping_old(FileKind kind, const std::string& path)
         [&] { return kind == FileKind::Smf ? read_smf(path.c_str()) : read_text_midi(path.c_str()); },
         attempt.message);
     const bool refused = kind == FileKind::Smf ? polyphony < 0 : false;
+    // A refused SMF (SMPTE time, format 2, damage) says why in the window's language.
+    if (refused && attempt.message.empty()) {
+        if (const SmfReadProblem* problem = smf_read_problem())
+            attempt.message = problem->japanese;
+    }
     attempt.no_data = !refused && valid_event_count() == 0;
     attempt.failed = refused || attempt.no_data;
     if (attempt.failed) {

@@ -111,6 +111,30 @@ TEST_F(EndToEnd, SineBecomesItsNoteInBothFiles)
     }
 }
 
+// The coarsest resolutions are written too (with fewer ticks per quarter note) and read
+// back at the text file's times.
+TEST_F(EndToEnd, CoarseResolutionsWriteBothFiles)
+{
+    write_mono("sine.wav", synth::sine(440, 8000, 44100));  // at 10 ticks a second half of it gives no note
+    for (const char* resolution : {"10", "22"}) {
+        const test::CommandResult r = convert(std::string("sine t:") + resolution);
+        ASSERT_EQ(r.exit_status, 0) << r.output;
+        EXPECT_NE(r.output.find("SMF MIDI file is successfully created.\n"), std::string::npos) << r.output;
+        ASSERT_GT(read_text_midi(dir.file("sine.txt").c_str()), 0) << resolution;
+        const std::vector<MidiEvent> from_text = test::list_events();
+        ASSERT_GE(read_smf(dir.file("sine.mid").c_str()), 0) << resolution;
+        EXPECT_EQ(conversion_settings.TIME_UNIT, std::stoi(resolution));
+        std::vector<MidiEvent> from_smf = test::list_events();
+        ASSERT_EQ(from_smf.size(), from_text.size() + 2) << resolution;  // bend and expression set-up
+        from_smf.erase(from_smf.begin(), from_smf.begin() + 2);
+        for (size_t i = 0; i < from_text.size(); ++i) {
+            EXPECT_EQ(from_smf[i].time, from_text[i].time) << resolution << " " << i;
+            EXPECT_EQ(from_smf[i].status, from_text[i].status) << resolution << " " << i;
+            EXPECT_EQ(from_smf[i].data1, from_text[i].data1) << resolution << " " << i;
+        }
+    }
+}
+
 TEST_F(EndToEnd, IndependentReaderAcceptsTheSmf)
 {
     if (test::run_command("/usr/bin/python3 -c 'import mido'").exit_status != 0)
@@ -228,10 +252,10 @@ TEST_F(EndToEnd, RefusedSettingsFailWithOneLineAndWriteNothing)
     EXPECT_EQ(r.exit_status, 255);
     // What only the SMF cannot hold is refused before the analysis and the text file.
     test::write_text(dir.file("Tonagram.ini"), "");
-    for (const char* options : {"t:2147483647", "t:10 f:1"}) {
+    for (const char* options : {"t:2147483647", "t:384000001 f:1"}) {
         r = convert(std::string("a ") + options);
         EXPECT_EQ(r.exit_status, 255) << options;
-        EXPECT_NE(r.output.find("Conversion refused: TIME_UNIT (time resolution per second) must be from 23 to "
+        EXPECT_NE(r.output.find("Conversion refused: TIME_UNIT (time resolution per second) must be from 1 to "
                                 "384000000 for a Standard MIDI File.\n"),
                   std::string::npos) << r.output;
     }

@@ -101,13 +101,16 @@ TEST(SmfReader, ResolutionsThatDoNotDivideTheTempoComeBackTruncated)
     EXPECT_EQ(conversion_settings.TIME_UNIT, 1002610);
 }
 
-TEST(SmfReader, RunningStatusStopsTheTrack)
+// A well-formed file in running status is not one the program writes: it is read as played
+// (the subset's reading stopped at the first running-status event).
+TEST(SmfReader, RunningStatusIsFollowed)
 {
     test::reset_engine_state();
-    EXPECT_EQ(read_smf(fixture("running_status.mid").c_str()), 0);
-    EXPECT_EQ(describe_list(), describe_all({event(0, 0x90, 60, 100)}));
+    EXPECT_EQ(read_smf(fixture("running_status.mid").c_str()), 2);
+    EXPECT_EQ(describe_list(),
+              describe_all({event(0, 0x90, 60, 100), event(96, 0x90, 64, 100), event(192, 0x80, 60, 0)}));
     EXPECT_EQ(conversion_settings.TIME_UNIT, 1536);
-    EXPECT_EQ(midi_event_list.last_event_time, 0u);
+    EXPECT_EQ(midi_event_list.last_event_time, 192u);
 }
 
 TEST(SmfReader, SkippedMessagesStillCountTheirDeltas)
