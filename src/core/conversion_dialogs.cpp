@@ -1,8 +1,10 @@
 #include "core/conversion_dialogs.h"
 
 #include <span>
+#include <string>
 
 #include "core/dialog_numbers.h"
+#include "core/messages.h"
 #include "core/settings.h"
 
 int32_t SAVE_SETTINGS = 0;
@@ -69,13 +71,16 @@ bool invert_check(std::span<const BoundField> checks, int32_t id)
     return false;
 }
 
-// OK of either dialog: every number box into its field, then the save when asked.
+// OK of either dialog: every number box into its field, then the save when asked. A save
+// that fails says so and names the file; the values stay in force for this session.
 DialogPress accept(std::span<const BoundField> numbers, const ControlTexts& texts)
 {
     for (const BoundField& f : numbers)
         *f.field = read_dialog_int(texts(f.id), false);
-    if (SAVE_SETTINGS == 1)
-        save_all_settings();
+    if (SAVE_SETTINGS == 1 && save_all_settings() <= 0) {
+        const std::string text = std::string(SETTINGS_SAVE_FAILED_TEXT) + settings_file_path();
+        show_message(SETTINGS_SAVE_FAILED_CAPTION, text.c_str());
+    }
     return {DIALOG_OK, {}};
 }
 
