@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 const std::string APP_ID = "org.tonagram.Tonagram";
 const int ICON_SIZES[] = {16, 24, 32, 48, 64, 128, 256};
 
-std::string quoted(const std::string& text)
+// text as one word of a shell command (the scratch paths hold no quote).
+std::string shell_word(const std::string& text)
 {
     return "'" + text + "'";
 }
@@ -36,7 +37,7 @@ protected:
         const char* given = std::getenv("TONAGRAM_TEST_PACKAGE");
         deb = given && *given ? fs::absolute(given).string() : build_package();
         root = scratch->file("root");
-        unpacked = test::run_command("dpkg-deb -x " + quoted(deb) + " " + quoted(root));
+        unpacked = test::run_command("dpkg-deb -x " + shell_word(deb) + " " + shell_word(root));
     }
     static void TearDownTestSuite() { scratch.reset(); }
 
@@ -45,10 +46,11 @@ protected:
     {
         const std::string out = scratch->file("package");
         const test::CommandResult r = test::run_command(
-            quoted(TONAGRAM_CPACK) + " -G DEB -D CPACK_DEBIAN_COMPRESSION_TYPE=gzip --config " +
-            quoted(std::string(TONAGRAM_BINARY_DIR) + "/CPackConfig.cmake") + " -B " + quoted(out));
+            shell_word(TONAGRAM_CPACK) + " -G DEB -D CPACK_DEBIAN_COMPRESSION_TYPE=gzip --config " +
+            shell_word(std::string(TONAGRAM_BINARY_DIR) + "/CPackConfig.cmake") + " -B " + shell_word(out));
         cpack_output = r.output;
-        for (const fs::directory_entry& e : fs::directory_iterator(out, std::error_code()))
+        std::error_code missing;
+        for (const fs::directory_entry& e : fs::directory_iterator(out, missing))
             if (e.path().extension() == ".deb")
                 return e.path().string();
         return out + "/no package was built";
@@ -67,7 +69,7 @@ TEST_F(Package, NamedAfterVersionAndArchitectureWithComputedDependencies)
 {
     const std::string arch = test::run_command("dpkg --print-architecture").output;
     EXPECT_EQ(fs::path(deb).filename().string(), "tonagram_" TONAGRAM_PACKAGE_VERSION "_" + arch.substr(0, arch.find('\n')) + ".deb");
-    const test::CommandResult fields = test::run_command("dpkg-deb -f " + quoted(deb) + " Package Version Depends Recommends");
+    const test::CommandResult fields = test::run_command("dpkg-deb -f " + shell_word(deb) + " Package Version Depends Recommends");
     EXPECT_NE(fields.output.find("Package: tonagram\n"), std::string::npos) << fields.output;
     EXPECT_NE(fields.output.find("Version: " TONAGRAM_PACKAGE_VERSION "\n"), std::string::npos) << fields.output;
     // Computed by dpkg-shlibdeps from what the programs link, and the ones named by hand.
@@ -100,11 +102,11 @@ TEST_F(Package, HoldsTheProgramsAndTheirDataAndNothingElse)
 TEST_F(Package, DesktopEntryAndAppStreamDataValidate)
 {
     const std::string desktop = installed("share/applications/" + APP_ID + ".desktop");
-    const test::CommandResult entry = test::run_command("desktop-file-validate " + quoted(desktop));
+    const test::CommandResult entry = test::run_command("desktop-file-validate " + shell_word(desktop));
     EXPECT_EQ(entry.exit_status, 0) << entry.output;
     EXPECT_EQ(entry.output, "") << "no warnings either";
     const test::CommandResult metainfo =
-        test::run_command("appstreamcli validate --no-net --no-color " + quoted(installed("share/metainfo/" + APP_ID + ".metainfo.xml")));
+        test::run_command("appstreamcli validate --no-net --no-color " + shell_word(installed("share/metainfo/" + APP_ID + ".metainfo.xml")));
     EXPECT_EQ(metainfo.exit_status, 0) << metainfo.output;
     EXPECT_EQ(metainfo.output.find("W:"), std::string::npos) << metainfo.output;
 
@@ -145,7 +147,7 @@ TEST_F(Package, ManPagesRenderWithoutWarnings)
         {"Tonagram.1.gz", {"--render input output.png", "--version", "XDG_CONFIG_HOME", "EXAMPLES"}},
     };
     for (const auto& c : cases) {
-        const std::string man = "LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l " + quoted(installed("share/man/man1/") + c.page);
+        const std::string man = "LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l " + shell_word(installed("share/man/man1/") + c.page);
         const test::CommandResult warnings = test::run_command(man + " 2>&1 >/dev/null");
         EXPECT_EQ(warnings.exit_status, 0) << c.page;
         EXPECT_EQ(warnings.output, "") << c.page;
@@ -161,21 +163,21 @@ TEST_F(Package, UnpackedProgramsConvertAndRenderAndAMovedCopyFindsItsManual)
     test::TempDir work;
     const std::string moved = scratch->file("elsewhere/tonagram");
     fs::create_directories(fs::path(moved).parent_path());
-    ASSERT_EQ(test::run_command("cp -a " + quoted(root + "/usr") + " " + quoted(moved)).exit_status, 0);
+    ASSERT_EQ(test::run_command("cp -a " + shell_word(root + "/usr") + " " + shell_word(moved)).exit_status, 0);
     std::vector<double> mix(44100, 0.0);
     for (double note : {60.0, 64.0, 67.0})
         synth::add_plucked_note(mix, note, 3000.0, 2000, 30000);
     ASSERT_TRUE(synth::write_wav(work.file("chord.wav"), {}, synth::to_pcm16(mix)));
 
     // HOME in the scratch folder: an installed copy keeps each user's settings there.
-    const std::string env = "cd " + quoted(work.path().string()) + " && env -u XDG_CONFIG_HOME HOME=" +
-                            quoted(work.path().string()) + " QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ";
-    const test::CommandResult batch = test::run_command(env + quoted(installed("bin/Tonagram_batch")) + " chord.wav");
+    const std::string env = "cd " + shell_word(work.path().string()) + " && env -u XDG_CONFIG_HOME HOME=" +
+                            shell_word(work.path().string()) + " QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ";
+    const test::CommandResult batch = test::run_command(env + shell_word(installed("bin/Tonagram_batch")) + " chord.wav");
     ASSERT_EQ(batch.exit_status, 0) << batch.output;
     EXPECT_TRUE(fs::exists(work.file("chord.mid")));
     for (const std::string& prefix : {root + "/usr", moved}) {
         const test::CommandResult render =
-            test::run_command(env + quoted(prefix + "/bin/Tonagram") + " --render chord.txt roll.png --size 320x200");
+            test::run_command(env + shell_word(prefix + "/bin/Tonagram") + " --render chord.txt roll.png --size 320x200");
         EXPECT_EQ(render.exit_status, 0) << prefix << render.output;
         EXPECT_EQ(png_size(work.file("roll.png")), std::make_pair(320, 200)) << prefix;
         fs::remove(work.file("roll.png"));
