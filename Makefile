@@ -51,7 +51,7 @@ bench: release
 package: release
 	cd $(RELEASE_DIR) && cpack -G DEB
 	cmake --build $(RELEASE_DIR) --target test_install
-	TONAGRAM_TEST_PACKAGE=$$(ls $(RELEASE_DIR)/tonagram_*.deb) ctest --test-dir $(RELEASE_DIR) -R '^install$$' --output-on-failure
+	TONAGRAM_TEST_PACKAGE=$$(ls $(CURDIR)/$(RELEASE_DIR)/tonagram_*.deb) ctest --test-dir $(RELEASE_DIR) -R '^install$$' --output-on-failure
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
