@@ -5,7 +5,7 @@ DEBUG_DIR   := build/debug
 RELEASE_DIR := build/release
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all setup build debug release test fuzz demo readme-image bench bench-transcription format clean
+.PHONY: all setup build debug release test fuzz demo readme-image bench bench-transcription package format clean
 
 all: release
 
@@ -50,6 +50,13 @@ bench: release
 # per SoundFont); BENCH_ARGS passes options, e.g. BENCH_ARGS="--reuse --modes clean".
 bench-transcription: release
 	@bash scripts/bench_transcription.sh $(RELEASE_DIR) $(BENCH_ARGS)
+
+# The Debian package build/release/tonagram_VERSION_ARCH.deb, from the release build; then
+# the install test unpacks that very package and runs its programs.
+package: release
+	cd $(RELEASE_DIR) && cpack -G DEB
+	cmake --build $(RELEASE_DIR) --target test_install
+	TONAGRAM_TEST_PACKAGE=$$(ls $(CURDIR)/$(RELEASE_DIR)/tonagram_*.deb) ctest --test-dir $(RELEASE_DIR) -R '^install$$' --output-on-failure
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

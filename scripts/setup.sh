@@ -23,6 +23,10 @@ PACKAGES=(
   # MIDI playback: the built-in FluidSynth synthesizer with a General MIDI SoundFont,
   # and ALSA sequencer ports through RtMidi
   libfluidsynth-dev timgm6mb-soundfont librtmidi-dev
+  # installation: the icon's bitmaps drawn from its SVG, the Debian package (dpkg-shlibdeps
+  # needs dpkg-dev and file), and the tests' checks of the desktop entry, the AppStream data
+  # and the man pages
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream man-db
 )
 
 missing=()

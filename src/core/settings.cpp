@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/ini_file.h"
-#include "core/program_directory.h"
+#include "core/settings_location.h"
 
 MidiOutputSettings midi_output_settings;
 ConversionSettings conversion_settings;
@@ -97,19 +97,30 @@ void apply_semitone_preset()
 
 std::string settings_file_path()
 {
-    return executable_directory() + "Tonagram.ini";
+    const SettingsFiles files = settings_files();
+    return files.user.empty() ? files.beside : files.user;
 }
 
 int32_t load_settings()
 {
-    return load_settings_from(settings_file_path());
+    const SettingsFiles files = settings_files();
+    if (files.user.empty())
+        return load_settings_from(files.beside);
+    return load_settings_from(files.user, files.beside);
 }
 
 int32_t load_settings_from(const std::string& path)
 {
+    return load_settings_from(path, std::string());
+}
+
+int32_t load_settings_from(const std::string& path, const std::string& fallback)
+{
     const IniFile ini = ini_load(path);
+    const IniFile lower = fallback.empty() ? IniFile{} : ini_load(fallback);
     for (const SettingKey& k : setting_keys()) {
-        int32_t value = parse_setting_value(ini_get(ini, k.section, k.key, std::to_string(k.builtin)));
+        const std::string text = ini_get(lower, k.section, k.key, std::to_string(k.builtin));
+        int32_t value = parse_setting_value(ini_get(ini, k.section, k.key, text));
         *k.field = k.is_flag ? (value == 1 ? 1 : 0) : value;
     }
     return 1;
@@ -117,7 +128,10 @@ int32_t load_settings_from(const std::string& path)
 
 int32_t save_settings()
 {
-    return save_settings_to(settings_file_path());
+    const std::string path = settings_file_path();
+    if (!create_settings_folder(path))
+        return 0;
+    return save_settings_to(path);
 }
 
 int32_t save_settings_to(const std::string& path)
@@ -127,8 +141,7 @@ int32_t save_settings_to(const std::string& path)
         int32_t value = k.is_flag ? (*k.field != 0 ? 1 : 0) : *k.field;
         ini_set(ini, k.section, k.key, std::to_string(value));
     }
-    ini_store(ini, path);
-    return 1;
+    return ini_store(ini, path) ? 1 : 0;
 }
 
 void reset_settings()

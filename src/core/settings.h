@@ -1,5 +1,5 @@
 // Program-wide conversion and MIDI output settings, their built-in values and the
-// Tonagram.ini settings file beside the executable.
+// Tonagram.ini settings file (beside the executable, or the user's own: settings_location.h).
 #pragma once
 
 #include <cstdint>
@@ -67,16 +67,21 @@ extern ConversionSettings conversion_settings;
 void apply_microtonal_preset();
 void apply_semitone_preset();
 
-// Full path of Tonagram.ini: the running executable's directory plus the file name.
+// Full path of the Tonagram.ini that save_settings writes: the user's own file where there
+// is one (settings_location.h), else the one beside the executable.
 std::string settings_file_path();
 
-// Reads all 28 keyed fields from the settings file; a missing file, section or key
-// gives the built-in text. Returns 1 always.
+// Reads all 28 keyed fields from the settings file: the user's own file where there is one,
+// over the file beside the executable. A missing file, section or key gives the built-in
+// text. Returns 1 always.
 int32_t load_settings();
 int32_t load_settings_from(const std::string& path);
+// Each key from path, else from fallback, else the built-in text.
+int32_t load_settings_from(const std::string& path, const std::string& fallback);
 
-// Writes all 28 keyed fields, keeping the place of keys already in the file.
-// Returns 1 always; an unwritable file leaves the previous one unchanged.
+// Writes all 28 keyed fields, keeping the place of keys already in the file; the user's
+// folder is created when missing. Returns 1 when the file was written, 0 when it could not
+// be (the previous file and the values in memory are unchanged).
 int32_t save_settings();
 int32_t save_settings_to(const std::string& path);
 

@@ -1,7 +1,9 @@
 #include "shell/conversion_dialogs.h"
 
 #include <span>
+#include <string>
 
+#include "core/messages.h"
 #include "core/settings.h"
 #include "core/settings_check.h"
 #include "midi/dialog_numbers.h"
@@ -120,8 +122,11 @@ DialogPress accept(std::span<const NumberField> numbers, std::span<const BoxRule
         }
     }
     s = candidate;
-    if (SAVE_SETTINGS == 1)
-        save_all_settings();
+    // A save that fails says so and names the file; the values stay in force for this session.
+    if (SAVE_SETTINGS == 1 && save_all_settings() <= 0) {
+        const std::string text = std::string(SETTINGS_SAVE_FAILED_TEXT) + settings_file_path();
+        show_message(SETTINGS_SAVE_FAILED_CAPTION, text.c_str());
+    }
     return {DIALOG_OK, {}};
 }
 

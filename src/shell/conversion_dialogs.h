@@ -15,6 +15,11 @@ extern int32_t SAVE_SETTINGS;
 // How the dialogs save all settings (save_settings unless a test points it elsewhere).
 extern int32_t (*save_all_settings)();
 
+// The message of a save that failed; the text is followed by the settings file's path.
+inline constexpr const char* SETTINGS_SAVE_FAILED_CAPTION = "設定保存";
+inline constexpr const char* SETTINGS_SAVE_FAILED_TEXT =
+    "設定を保存できませんでした。変更した設定はこのまま使えますが、次回の起動では元に戻ります。\n保存先: ";
+
 // Dialog 132. Opening clears SAVE_SETTINGS and gives the texts of the number boxes.
 // Pressing: a check box inverts its field (1025 microtonal analysis also sets VARY_RATE to
 // 500 or 150 and shows it in 1005), 1054 steps FFT_SIZE 4096 -> 8192 -> 1024 -> 2048 ->

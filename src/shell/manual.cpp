@@ -4,5 +4,5 @@
 
 std::string manual_path()
 {
-    return executable_directory() + "manual.txt";
+    return program_data_file("manual.txt");
 }

@@ -244,6 +244,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 int run_main_window(QApplication& app)
 {
+    // Desktops match the window to the installed desktop entry (its name and icon) by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tonagram.Tonagram"));
     install_platform_playback();
     MainWindow window;
     // The desktop's default size for a new main window: three quarters of the screen.

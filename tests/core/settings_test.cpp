@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/ini_file.h"
 #include "core/settings.h"
+#include "core/settings_location.h"
 #include "support/test_support.h"
 
 namespace {
@@ -144,11 +147,66 @@ TEST_F(SettingsFile, SaveThenLoadReproducesEveryField)
     EXPECT_EQ(midi_output_settings.BANK2, 12);
 }
 
-TEST_F(SettingsFile, UnwritableFileKeepsValuesAndReportsNothing)
+TEST_F(SettingsFile, UnwritableFileKeepsValuesAndReportsTheFailure)
 {
     conversion_settings.FFT_SIZE = 2048;
-    EXPECT_EQ(save_settings_to(dir.file("no/such/dir/Tonagram.ini")), 1);
+    EXPECT_EQ(save_settings_to(dir.file("no/such/dir/Tonagram.ini")), 0);
     EXPECT_EQ(conversion_settings.FFT_SIZE, 2048);
+    EXPECT_EQ(save_settings_to(ini), 1);
+}
+
+TEST_F(SettingsFile, UserFileOverridesTheFileBesideTheExecutableKeyByKey)
+{
+    const std::string user = dir.file("user.ini");
+    test::write_text(ini, "[CONV2]\nTIME_UNIT=1000\nBIT_RATE=1234\n[MIDI]\nVOLUME=99\n");
+    test::write_text(user, "[CONV2]\nBIT_RATE=5555\nKEY_MIN=\n");
+    EXPECT_EQ(load_settings_from(user, ini), 1);
+    EXPECT_EQ(conversion_settings.TIME_UNIT, 1000) << "not saved by the user: from beside";
+    EXPECT_EQ(conversion_settings.BIT_RATE, 5555) << "the user's value wins";
+    EXPECT_EQ(conversion_settings.KEY_MIN, 0) << "an empty value the user saved is still theirs";
+    EXPECT_EQ(midi_output_settings.VOLUME, 99);
+    EXPECT_EQ(conversion_settings.FFT_SIZE, 4096) << "in neither file: built in";
+    // Without the file beside the executable the user's file and the built-in values remain.
+    reset_settings();
+    EXPECT_EQ(load_settings_from(user, dir.file("absent.ini")), 1);
+    EXPECT_EQ(conversion_settings.TIME_UNIT, 1536);
+    EXPECT_EQ(conversion_settings.BIT_RATE, 5555);
+}
+
+TEST(SettingsLocation, TheFileBesideTheExecutableOrTheUsersOwn)
+{
+    const struct {
+        const char* name;
+        bool writable;
+        bool installed;
+        const char* xdg;
+        const char* home;
+        const char* user;  // the expected user file; "" when the settings stay beside
+    } cases[] = {
+        {"build tree or portable copy", true, false, "/x", "/home/u", ""},
+        {"folder the user may not write", false, false, "", "/home/u", "/home/u/.config/tonagram/Tonagram.ini"},
+        {"installed, even where writable (root)", true, true, "", "/root", "/root/.config/tonagram/Tonagram.ini"},
+        {"XDG_CONFIG_HOME set", false, true, "/cfg", "/home/u", "/cfg/tonagram/Tonagram.ini"},
+        {"relative XDG_CONFIG_HOME is ignored", false, true, "cfg", "/home/u", "/home/u/.config/tonagram/Tonagram.ini"},
+        {"no home, no XDG_CONFIG_HOME: beside", false, true, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        const SettingsFiles files = choose_settings_files({"/opt/t/bin/", c.writable, c.installed, c.xdg, c.home});
+        EXPECT_EQ(files.beside, "/opt/t/bin/Tonagram.ini") << c.name;
+        EXPECT_EQ(files.user, c.user) << c.name;
+    }
+}
+
+TEST(SettingsLocation, TheUsersFolderIsCreatedPrivateAndAFileInTheWayFails)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("config/tonagram/Tonagram.ini");
+    EXPECT_TRUE(create_settings_folder(path));
+    EXPECT_TRUE(create_settings_folder(path)) << "an existing folder is fine";
+    EXPECT_EQ(std::filesystem::status(dir.file("config/tonagram")).permissions(),
+              std::filesystem::perms::owner_all);
+    test::write_text(dir.file("file"), "x");
+    EXPECT_FALSE(create_settings_folder(dir.file("file/tonagram/Tonagram.ini")));
 }
 
 TEST_F(SettingsFile, SettingsFileLivesBesideTheExecutable)

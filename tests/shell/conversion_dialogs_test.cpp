@@ -4,8 +4,10 @@
 #include <map>
 #include <string>
 #include <cstdlib>
+#include <vector>
 
 #include "conversion/conversion_driver.h"
+#include "core/messages.h"
 #include "core/settings.h"
 #include "shell/conversion_dialogs.h"
 #include "shell/gui_messages.h"
@@ -126,6 +128,33 @@ TEST_F(SettingsDialogs, SaveSettingsStartsUntickedAndSavesTheMidiKeysToo)
     press_conversion_dialog(1, f.reader());
     EXPECT_NE(test::read_text(ini).find("TIME_UNIT=1000"), std::string::npos);
     EXPECT_NE(test::read_text(ini).find("[MIDI]"), std::string::npos);
+}
+
+TEST_F(SettingsDialogs, AFailedSaveSaysSoAndKeepsTheValues)
+{
+    static std::vector<std::string> messages;
+    messages.clear();
+    message_hook = [](const char* caption, const char* text) { messages.push_back(std::string(caption) + "|" + text); };
+    ini_path = dir.file("missing/folder/Tonagram.ini");  // no folder: the save fails
+    // Both dialogs, once without and once with the box ticked: only the failed save speaks.
+    for (const bool tick : {false, true}) {
+        Fields f = fields_of(open_analysis_dialog());
+        if (tick)
+            press_analysis_dialog(1026, f.reader());
+        f.text[1003] = "61";
+        press_analysis_dialog(1, f.reader());
+        f = fields_of(open_conversion_dialog());
+        if (tick)
+            press_conversion_dialog(1025, f.reader());
+        press_conversion_dialog(1, f.reader());
+    }
+    message_hook = nullptr;
+    EXPECT_EQ(conversion_settings.OVERTONE_LEVEL, 61);
+    ASSERT_EQ(messages.size(), 2u);
+    for (const std::string& m : messages) {
+        EXPECT_EQ(m.find("設定保存|設定を保存できませんでした。"), 0u) << m;
+        EXPECT_NE(m.find(settings_file_path()), std::string::npos) << "names the file: " << m;
+    }
 }
 
 TEST_F(SettingsDialogs, ConversionDialogAppliesThePresetAtEveryOpeningAndKeepsItOnCancel)

@@ -116,4 +116,30 @@ TEST_F(ShellDialogs, TheAboutBoxClosesWithOkOrEscape)
     EXPECT_EQ(escaped.result(), 2);
 }
 
+// The main window shows what the engine reports as a message box; a settings save that
+// fails is one of them.
+class SettingsSave : public uitest::WindowTest {
+protected:
+    void TearDown() override
+    {
+        save_all_settings = save_settings;
+        uitest::WindowTest::TearDown();
+    }
+};
+
+TEST_F(SettingsSave, AFailedSaveShowsAJapaneseMessageBox)
+{
+    save_all_settings = [] { return int32_t{0}; };
+    QString shown;
+    uitest::ModalScript script;
+    script.then(uitest::read_message(&shown));
+    TemplateDialog dialog(ANALYSIS_SETTINGS_DIALOG, shell_dialog_rules(ANALYSIS_SETTINGS_DIALOG), window.get());
+    qobject_cast<QCheckBox*>(dialog.control(1026))->click();  // 設定保存
+    qobject_cast<QPushButton*>(dialog.control(1))->click();
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(script.unexpected().empty());
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("設定を保存できませんでした。"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QString::fromStdString(settings_file_path()))) << shown.toStdString();
+}
+
 } // namespace
