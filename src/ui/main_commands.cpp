@@ -96,20 +96,15 @@ void MainWindow::dispatch(int32_t command)
 
 void MainWindow::read_file_command(int32_t command)
 {
-    const char* path = conversion_status.current_path;
-    if (command == CMD_READ_WAVE) {
-        if (choose_open_file(this, FileKind::Wave))
-            read_wave(path);
+    const FileKind kind = command == CMD_READ_WAVE  ? FileKind::Wave
+                          : command == CMD_READ_TEXT ? FileKind::Text
+                                                     : FileKind::Smf;
+    // open_document names the file itself; the menu asks for it.
+    const bool chosen = preset_path_.isEmpty() ? choose_open_file(this, kind)
+                                               : store_chosen_path(preset_path_.toStdString());
+    document_read_ = chosen && read_document(kind);
+    if (kind == FileKind::Wave)
         conversion_status.document_state = 1;
-        return;
-    }
-    const FileKind kind = command == CMD_READ_TEXT ? FileKind::Text : FileKind::Smf;
-    if (!choose_open_file(this, kind))
-        return;
-    midi_event_list.max_polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
-    // The selection indexed the list just replaced.
-    deselect_note();
-    conversion_status.document_state = 2;
 }
 
 void MainWindow::save_file_command(int32_t command)
