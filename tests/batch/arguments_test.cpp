@@ -73,8 +73,9 @@ TEST(BatchArguments, SortsFilesOptionsAndSwitches)
         EXPECT_EQ(r.files, c.files) << shown;
         EXPECT_EQ(r.options, c.options) << shown;
         EXPECT_EQ(r.jobs, c.jobs) << shown;
-        if (c.action == BatchAction::Error || c.action == BatchAction::Convert)
+        if (c.action == BatchAction::Error || c.action == BatchAction::Convert) {
             EXPECT_EQ(r.error.empty(), c.action == BatchAction::Convert) << shown << ": " << r.error;
+        }
     }
 }
 
