@@ -1,5 +1,6 @@
 // The console converter's command line on any arguments (the input split at zero bytes):
-// name completion, the options, and the checks that refuse settings before a conversion.
+// sorting them, name completion, the options, and the checks that refuse settings before a
+// conversion.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/arguments.h"
 #include "batch/command_line.h"
 #include "conversion/conversion_driver.h"
 #include "core/status.h"
@@ -37,8 +39,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         arguments.emplace_back(text + start, end - start);
         start = end + 1;
     }
+    std::vector<const char*> all;
+    for (const std::string& a : arguments)
+        all.push_back(a.c_str());
+    const BatchRequest request = parse_batch_arguments(all);
+    fuzz::require(request.jobs >= 1 && request.jobs <= MAX_JOBS, "a job count in range");
+    fuzz::require(request.files.size() + request.options.size() <= arguments.size(), "nothing invented");
+
     const std::string name = arguments.front().substr(0, PATH_CAPACITY - 2);
-    fuzz::require(set_current_path(name.c_str()), "a name of 254 characters fits");
+    fuzz::require(set_current_path(name.c_str()), "a name that fits current_path");
     complete_wave_name();
     fuzz::require(std::strlen(conversion_status.current_path) < PATH_CAPACITY, "the completed name fits");
 

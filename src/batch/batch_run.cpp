@@ -1,10 +1,15 @@
 #include "batch/batch_run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <span>
+#include <string>
+#include <vector>
 
+#include "batch/arguments.h"
 #include "batch/command_line.h"
+#include "batch/file_jobs.h"
 #include "conversion/conversion_driver.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -26,16 +31,13 @@ void print_message(const char* caption, const char* text)
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 
-// The file name is the first blank-delimited word of the first argument.
-bool take_wave_name(const char* argument)
+// The whole argument is the file name, blanks included, as the system passes it.
+bool take_wave_name(const std::string& argument)
 {
-    const size_t word = std::strcspn(argument, " \t");
-    if (word >= PATH_CAPACITY - 1) {
-        std::printf("File name too long: at most %d characters are supported.\n", PATH_CAPACITY - 2);
+    if (!set_current_path(argument.c_str())) {
+        std::printf("File name too long: at most %d bytes are supported.\n", PATH_CAPACITY - 1);
         return false;
     }
-    std::memset(conversion_status.current_path, 0, PATH_CAPACITY);
-    std::memcpy(conversion_status.current_path, argument, word);
     complete_wave_name();
     return true;
 }
@@ -82,16 +84,11 @@ bool write_output(const char* extension, int32_t (*writer)(const char*), const c
     return true;
 }
 
-} // namespace
-
-int batch_main(int argc, const char* const* argv)
+// The run on one file, in this process.
+int convert_one(const std::string& file, const std::vector<std::string>& option_texts)
 {
     print_banner();
-    if (argc < 2) {
-        print_usage();
-        return EXIT_FAILED;
-    }
-    if (!take_wave_name(argv[1]))
+    if (!take_wave_name(file))
         return EXIT_FAILED;
     if (read_wave(conversion_status.current_path) <= 0) {
         std::printf("Wave file:%s reading Error!!\n", conversion_status.current_path);
@@ -106,8 +103,10 @@ int batch_main(int argc, const char* const* argv)
     // buffer overflow) makes a run that produces nothing a failure.
     const uint32_t messages_before = shown_message_count.load();
     load_settings();
-    const int32_t format =
-        apply_batch_options(std::span<const char* const>(argv + 2, static_cast<size_t>(argc - 2)));
+    std::vector<const char*> options;
+    for (const std::string& option : option_texts)
+        options.push_back(option.c_str());
+    const int32_t format = apply_batch_options(options);
     // Refused before anything is written, also what only the SMF writer could not hold.
     const char* refused = refused_conversion_setting();
     if (!refused && format > OUTPUT_TEXT_ONLY)
@@ -135,4 +134,37 @@ int batch_main(int argc, const char* const* argv)
     if (!write_output("mid", write_smf, "SMF MIDI file is successfully created.\n"))
         return EXIT_FAILED;
     return EXIT_OK;
+}
+
+} // namespace
+
+int batch_main(int argc, const char* const* argv)
+{
+    const BatchRequest request =
+        parse_batch_arguments(std::span<const char* const>(argv, static_cast<size_t>(argc)).subspan(argc > 0 ? 1 : 0));
+    switch (request.action) {
+    case BatchAction::Usage:
+        print_banner();
+        print_usage();
+        return EXIT_FAILED;
+    case BatchAction::Help:
+        print_help();
+        return EXIT_OK;
+    case BatchAction::Version:
+        print_version();
+        return EXIT_OK;
+    case BatchAction::Error:
+        std::fprintf(stderr, "Tonagram_batch: %s\nTry 'Tonagram_batch --help' for more information.\n",
+                     request.error.c_str());
+        return EXIT_FAILED;
+    case BatchAction::Convert:
+        break;
+    }
+    if (request.files.size() == 1)
+        return convert_one(request.files.front(), request.options);
+    const std::string program = argc > 0 ? argv[0] : "Tonagram_batch";
+    const std::vector<FileOutcome> outcomes = convert_files(program, request.files, request.options, request.jobs);
+    const auto converted = std::count_if(outcomes.begin(), outcomes.end(), [](const FileOutcome& o) { return o.status == 0; });
+    std::printf("%d of %d files converted.\n", static_cast<int>(converted), static_cast<int>(request.files.size()));
+    return converted == static_cast<std::ptrdiff_t>(request.files.size()) ? EXIT_OK : EXIT_FAILED;
 }

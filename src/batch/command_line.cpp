@@ -10,11 +10,8 @@
 #include "core/saturate.h"
 #include "core/settings.h"
 #include "core/status.h"
+#include "core/version.h"
 
-namespace {
-
-// The value of an option: a decimal integer from its third character on, as %d would read
-// it (leading blanks, a sign); out-of-range values saturate. Nothing when there is none.
 std::optional<int32_t> option_value(const char* option)
 {
     if (std::strlen(option) < 3)
@@ -29,6 +26,8 @@ std::optional<int32_t> option_value(const char* option)
     long long v = std::strtoll(text, nullptr, 10);
     return saturate_int32(v);
 }
+
+namespace {
 
 void apply_microtonal_option(int32_t value)
 {
@@ -46,7 +45,7 @@ void apply_microtonal_option(int32_t value)
 
 void print_banner()
 {
-    std::printf("Tonagram_batch version 6.53: converts a WAV audio file into MIDI files\n");
+    std::printf("Tonagram_batch version %s: converts a WAV audio file into MIDI files\n", TONAGRAM_VERSION);
 }
 
 void print_usage()
@@ -64,6 +63,48 @@ void print_usage()
     std::printf("  h:1--64, Number of Harmony [default:32]\n");
 }
 
+void print_help()
+{
+    std::fputs(
+        "Usage: Tonagram_batch FILE[.wav]... [OPTION]...\n"
+        "Convert each WAV file (uncompressed PCM) into MIDI files beside it: FILE.txt (text MIDI)\n"
+        "and FILE.mid (Standard MIDI File); the frequency analysis stays in FILE.fft.\n"
+        "A FILE without an extension gets \".wav\" appended.\n"
+        "\n"
+        "Conversion options: a letter, one separator character and a whole number; they override\n"
+        "the settings file, and a later one overrides an earlier one.\n"
+        "  f:0/1/2      output files: 0 text MIDI only, 1 SMF only, 2 both (default)\n"
+        "  o:0/1        overtone removal (off by default)\n"
+        "  m:0/1        microtonal analysis (off by default)\n"
+        "  w:256-8192   analysis frame size (default 4096)\n"
+        "  t:1-1536     time resolution per second (default 1536)\n"
+        "  b:1-90000    output bit rate in bits per second (default 9000; 0 turns the limit off)\n"
+        "  h:1-64       number of harmonics (default 32)\n"
+        "  c:0/1        clean transcription (off by default)\n"
+        "\n"
+        "Program options:\n"
+        "  -j N, --jobs=N  convert N files at a time (default 1), each in a process of its own\n"
+        "  --              every later argument is a file name\n"
+        "  --help          display this help and exit\n"
+        "  --version       output version information and exit\n"
+        "\n"
+        "The first argument that is not a program option is a file name. A later argument is a\n"
+        "conversion option when it holds no \".\" or \"/\", starts with a letter, and is at most\n"
+        "two characters long, has \":\" or \"=\" second, or holds a number from its third\n"
+        "character on; anything else is a file name (write ./NAME for a file named like an\n"
+        "option). With several files each is converted exactly as a run on it alone would\n"
+        "convert it, and one line per file tells how it went.\n"
+        "\n"
+        "Exit status: 0 when every file was converted, 255 when a file could not be read or\n"
+        "written, or the arguments are wrong.\n",
+        stdout);
+}
+
+void print_version()
+{
+    std::printf("Tonagram_batch %s\n", TONAGRAM_VERSION);
+}
+
 void complete_wave_name()
 {
     char* name = conversion_status.current_path;
@@ -72,7 +113,7 @@ void complete_wave_name()
     bool third_last_w = length >= 3 && (name[length - 3] == 'w' || name[length - 3] == 'W');
     if (has_extension || third_last_w)
         return;
-    if (length + 4 < PATH_CAPACITY - 1)
+    if (length + 4 < PATH_CAPACITY)
         std::memcpy(name + length, ".wav", 5);
 }
 

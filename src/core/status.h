@@ -7,7 +7,7 @@
 
 inline constexpr int32_t PROGRESS_TABLES = 4;    // building the sinusoid tables
 inline constexpr int32_t PROGRESS_ANALYSIS = 2;  // frequency analysis
-inline constexpr int32_t PATH_CAPACITY = 256;    // bytes of current_path, terminator included
+inline constexpr int32_t PATH_CAPACITY = 4096;   // bytes of current_path, terminator included: Linux PATH_MAX
 
 struct ConversionStatus {
     int32_t document_state = 0;  // 0 nothing, 1 waveform view, 2 piano roll; written by the GUI and the worker

@@ -8,7 +8,7 @@
 
 const char* const PATH_TOO_LONG_CAPTION = "Tonagram";
 const char* const PATH_TOO_LONG_TEXT =
-    "ファイルのパスが長すぎます。パスは255バイト（日本語は1文字3バイト）以内にしてください。";
+    "ファイルのパスが長すぎます。パスは4095バイト（日本語は1文字3バイト）以内にしてください。";
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The file dialogs' rules over current_path: the three file kinds, the extension a save
-// dialog proposes, and the check of a chosen path against the 256-byte buffer.
+// dialog proposes, and the check of a chosen path against the path buffer.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,8 @@ const FileKindInfo& file_kind_info(FileKind kind);
 void propose_save_extension(FileKind kind);
 
 // After a dialog: stores the chosen path (UTF-8) in current_path and returns true, or
-// refuses a path that does not fit the buffer (more than 255 bytes; a Japanese character
-// takes 3) with a message and returns false, leaving current_path as it was.
+// refuses a path that does not fit the buffer (more than PATH_CAPACITY - 1 = 4095 bytes, the
+// system's own limit; a Japanese character takes 3) with a message and returns false, leaving current_path as it was.
 bool store_chosen_path(std::string_view path);
 
 extern const char* const PATH_TOO_LONG_CAPTION;

@@ -102,32 +102,23 @@ void MainWindow::dispatch(int32_t command)
 
 void MainWindow::read_file_command(int32_t command)
 {
-    const FileKind kind = command == CMD_READ_WAVE ? FileKind::Wave
-                        : command == CMD_READ_TEXT ? FileKind::Text
-                                                   : FileKind::Smf;
-    if (!choose_open_file(this, kind)) {
+    const FileKind kind = command == CMD_READ_WAVE  ? FileKind::Wave
+                          : command == CMD_READ_TEXT ? FileKind::Text
+                                                     : FileKind::Smf;
+    // open_document names the file itself; the menu asks for it.
+    const bool chosen = preset_path_.isEmpty() ? choose_open_file(this, kind)
+                                               : store_chosen_path(preset_path_.toStdString());
+    if (!chosen) {
         // A cancelled WAV dialog still shows the waveform view.
         if (kind == FileKind::Wave)
             conversion_status.document_state = 1;
+        document_read_ = false;
         return;
     }
-    const std::string path = conversion_status.current_path;
-    const ReadAttempt attempt = kind == FileKind::Wave ? read_wave_keeping_old(path)
-                                                       : read_list_keeping_old(kind, path);
-    if (attempt.failed) {
-        const std::string reason = read_failure_reason(kind, path, attempt.no_data, attempt.message);
-        show_failure(this, read_failure_message(kind, path, reason));
-        return;
-    }
-    if (!attempt.message.empty())
-        show_message("Tonagram", attempt.message.c_str());
-    if (kind == FileKind::Wave) {
+    // A failed read keeps the loaded data and the view as they were.
+    document_read_ = read_document(kind);
+    if (document_read_ && kind == FileKind::Wave)
         conversion_status.document_state = 1;
-        return;
-    }
-    // The selection indexed the list just replaced.
-    deselect_note();
-    conversion_status.document_state = 2;
 }
 
 void MainWindow::save_file_command(int32_t command)

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <utility>
 
@@ -66,6 +67,7 @@ MainWindow::MainWindow()
                           static_cast<QObject*>(statusBar())})
         part->installEventFilter(this);
     install_message_boxes(this);
+    setAcceptDrops(true);
     progress_window_hook = post_progress;
     set_wave_player_listener([] {
         if (main_window)
@@ -242,7 +244,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-int run_main_window(QApplication& app)
+int run_main_window(QApplication& app, const QString& file)
 {
     // Desktops match the window to the installed desktop entry (its name and icon) by this.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tonagram.Tonagram"));
@@ -254,5 +256,8 @@ int run_main_window(QApplication& app)
     window.show();
     conversion_status.console_mode = 0;
     load_settings();
+    // After the settings: a MIDI file read sets the time resolution the settings also hold.
+    if (!file.isEmpty())
+        QTimer::singleShot(0, &window, [&window, file] { window.open_document(file); });
     return app.exec();
 }

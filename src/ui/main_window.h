@@ -9,6 +9,7 @@
 #include <map>
 
 #include "shell/conversion_control.h"
+#include "shell/file_dialog_rules.h"
 
 class QApplication;
 class QAction;
@@ -22,6 +23,11 @@ public:
 
     // Runs a command as its menu item does; a grayed command does nothing.
     void run_command(int32_t command);
+
+    // Opens a .wav, .txt or .mid file as the matching read command would, without its file
+    // dialog (a file named on the command line or dropped on the window). Returns true when
+    // the file was read; otherwise a message said why and the window goes on as before.
+    bool open_document(const QString& path);
 
     // The menu action of a command (tests trigger commands through it).
     QAction* command_action(int32_t command) const;
@@ -58,6 +64,8 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void build_menus();
@@ -66,6 +74,7 @@ private:
     void redraw_menu_bar();
     void dispatch(int32_t command);
     void read_file_command(int32_t command);
+    bool read_document(FileKind kind);
     void save_file_command(int32_t command);
     void playback_command_run(int32_t command);
     void convert_command(bool reconvert);
@@ -79,6 +88,8 @@ private:
     void connect_playback_roll();
 
     std::map<int32_t, QAction*> actions_;
+    QString preset_path_;   // the file open_document gives the read command instead of a dialog
+    bool document_read_ = false;  // the last read command read its file
     PlaybackRoll* roll_ = nullptr;
     bool full_roll_requested_ = true;
     QString progress_;
@@ -91,5 +102,5 @@ private:
 };
 
 // Installs the platform's MIDI outputs, creates and shows the main window, loads the
-// settings and runs the event loop; returns the exit code.
-int run_main_window(QApplication& app);
+// settings, opens file (when not empty) and runs the event loop; returns the exit code.
+int run_main_window(QApplication& app, const QString& file = {});

@@ -8,13 +8,14 @@
 #include <cstdio>
 
 #include "core/saturate.h"
+#include "core/status.h"
 #include "midi/event_statistics.h"
 #include "midi/midi_event_list.h"
 #include "wave/wav_reader.h"
 
 namespace {
 
-constexpr size_t NAME_LIMIT = 255;  // the path buffer holds 255 bytes and its terminator
+constexpr size_t NAME_LIMIT = PATH_CAPACITY - 1;  // what the path buffer holds besides its terminator
 
 // printf into a string of any length: a long path never cuts the line short.
 std::string format(const char* pattern, ...)

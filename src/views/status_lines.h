@@ -7,7 +7,7 @@
 
 // name with the three characters after its last "." overwritten by mark (x.wave with "WAV"
 // becomes x.WAVe; a shorter extension is replaced whole); unchanged without a ".". Only the
-// first 255 bytes of name are looked at, as a 256-byte path buffer holds.
+// first PATH_CAPACITY - 1 bytes of name are looked at, as much as the path buffer holds.
 std::string name_with_extension_mark(std::string_view name, std::string_view mark);
 
 // The line the waveform view writes for wave_data: file name with "WAV", sampling rate,

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "core/status.h"
+
 inline constexpr int32_t WAVE_SAMPLE_RATE = 44100;
 
 // Largest sample buffer a WAV file may need after conversion; larger files are refused
@@ -24,7 +26,7 @@ struct WaveData {
     int32_t channels = 1;          // from the file; 1 after mix_to_mono
     int32_t sample_rate = WAVE_SAMPLE_RATE;  // always 44100 after a successful read
     int32_t bits_per_sample = 16;  // as stored in the file (8, 16, 24 or 32), for display
-    char wave_name[256] = {};      // path of the file last opened
+    char wave_name[PATH_CAPACITY] = {};      // path of the file last opened
 };
 
 extern WaveData wave_data;

@@ -41,7 +41,7 @@ TEST(BatchRun, UnreadableWaveFileIsReported)
 TEST(BatchRun, OverlongNameIsRefusedNotTruncated)
 {
     test::TempDir dir;
-    test::CommandResult r = run_batch(std::string(255, 'a'), dir.path().string());
+    test::CommandResult r = run_batch(std::string(4096, 'a'), dir.path().string());
     EXPECT_EQ(r.exit_status, 255);
     EXPECT_NE(r.output.find("File name too long"), std::string::npos) << r.output;
 }
@@ -54,9 +54,10 @@ TEST(BatchRun, ReadsTheWaveAndPrintsItsFormat)
     layout.rate = 22050;
     layout.bits = 24;
     auto tone = synth::sine(440, 8000, 11025, 22050);
-    synth::write_wav(dir.file("song.wav"), layout, synth::interleave(tone, tone));
+    // The whole argument names the file, blanks included.
+    synth::write_wav(dir.file("song extra words.wav"), layout, synth::interleave(tone, tone));
     test::CommandResult r = run_batch("'song extra words' f:0", dir.path().string());
-    EXPECT_NE(r.output.find("Wave file:song.wav reading successfully.\n"
+    EXPECT_NE(r.output.find("Wave file:song extra words.wav reading successfully.\n"
                             " sampling:44100 bit:24 channel:2 length[msec]:500\n"),
               std::string::npos)
         << r.output;

@@ -33,11 +33,12 @@ TEST(CompleteWaveName, AppendsWavUnlessTheNameLooksComplete)
         EXPECT_EQ(completed(c.name), c.expected) << c.name;
 }
 
-TEST(CompleteWaveName, AppendsOnlyWhileTheResultStaysBelow255Characters)
+TEST(CompleteWaveName, AppendsOnlyWhileTheResultFitsTheSystemsPathLimit)
 {
     test::reset_engine_state();
-    EXPECT_EQ(completed(std::string(250, 'a')), std::string(250, 'a') + ".wav");
-    EXPECT_EQ(completed(std::string(251, 'a')), std::string(251, 'a'));
+    EXPECT_EQ(completed(std::string(300, 'a')), std::string(300, 'a') + ".wav");  // once too long
+    EXPECT_EQ(completed(std::string(4091, 'a')), std::string(4091, 'a') + ".wav");
+    EXPECT_EQ(completed(std::string(4092, 'a')), std::string(4092, 'a'));
 }
 
 struct OptionRun {

@@ -50,13 +50,13 @@ TEST_F(Progress, WindowModeHandsTheJapaneseTextToTheHook)
     EXPECT_EQ(window_calls, 2);
 }
 
-TEST(CurrentPath, HoldsAtMost255Characters)
+TEST(CurrentPath, HoldsAPathUpToTheSystemsLimitOf4095Bytes)
 {
     test::reset_engine_state();
-    EXPECT_TRUE(set_current_path(std::string(255, 'a').c_str()));
-    EXPECT_EQ(std::string(conversion_status.current_path), std::string(255, 'a'));
-    EXPECT_FALSE(set_current_path(std::string(256, 'b').c_str()));
-    EXPECT_EQ(std::string(conversion_status.current_path), std::string(255, 'a'));
+    EXPECT_TRUE(set_current_path(std::string(4095, 'a').c_str()));
+    EXPECT_EQ(std::string(conversion_status.current_path), std::string(4095, 'a'));
+    EXPECT_FALSE(set_current_path(std::string(4096, 'b').c_str()));
+    EXPECT_EQ(std::string(conversion_status.current_path), std::string(4095, 'a'));
 }
 
 } // namespace

@@ -39,11 +39,12 @@ TEST(SaveDialog, RewritesTheThreeCharactersAfterTheLastDot)
 TEST(SaveDialog, StaysInsideTheBufferAtItsEnd)
 {
     test::reset_engine_state();
-    std::string path(253, 'a');
-    path[252] = '.';  // the dot at 252: the extension may only use 253 and 254
+    constexpr size_t dot = PATH_CAPACITY - 4;  // the extension may only use the next two bytes
+    std::string path(dot + 1, 'a');
+    path[dot] = '.';
     ASSERT_TRUE(set_current_path(path.c_str()));
     propose_save_extension(FileKind::Text);
-    EXPECT_EQ(std::string(conversion_status.current_path), std::string(252, 'a') + ".tx");
+    EXPECT_EQ(std::string(conversion_status.current_path), std::string(dot, 'a') + ".tx");
     EXPECT_EQ(conversion_status.current_path[PATH_CAPACITY - 1], '\0');
 }
 
@@ -61,14 +62,14 @@ TEST(FileDialogs, AChosenPathLongerThanTheBufferIsRefusedWithAMessage)
     test::reset_engine_state();
     message_hook = [](const char*, const char* text) { last_message = text; };
     ASSERT_TRUE(store_chosen_path("/old/song.wav"));
-    // 84 Japanese characters take 252 bytes: with "/x/" and ".wav" the path passes 255.
+    // 1365 Japanese characters take 4095 bytes: with "/x/" and ".wav" the path passes 4095.
     std::string name;
-    for (int i = 0; i < 84; ++i)
+    for (int i = 0; i < 1365; ++i)
         name += "音";
     EXPECT_FALSE(store_chosen_path("/x/" + name + ".wav"));
     EXPECT_STREQ(conversion_status.current_path, "/old/song.wav");
     EXPECT_EQ(last_message, PATH_TOO_LONG_TEXT);
-    const std::string fits = "/" + std::string(254, 'a');  // exactly 255 bytes
+    const std::string fits = "/" + std::string(4094, 'a');  // exactly 4095 bytes, once refused over 255
     EXPECT_TRUE(store_chosen_path(fits));
     EXPECT_EQ(std::string(conversion_status.current_path), fits);
     message_hook = nullptr;

@@ -213,12 +213,15 @@ TEST_F(MainWindowTest, APathLongerThanTheBufferIsRefusedWithAMessage)
     window->run_prologue();
     const std::string old_path = dir.file("tone.wav");
     ASSERT_TRUE(set_current_path(old_path.c_str()));
+    std::string folder;
+    for (int i = 0; i < 80; ++i)
+        folder += "音";  // 240 bytes
     std::string name;
-    for (int i = 0; i < 90; ++i)
-        name += "音";  // 270 bytes
+    for (int i = 0; i < 17; ++i)
+        name += folder + "/";  // with the test folder, more than the system's 4095 bytes
     QString message;
     ModalScript script;
-    script.then(uitest::accept_file(dir.file(name + ".txt"))).then(uitest::read_message(&message));
+    script.then(uitest::accept_file(dir.file(name + "x.txt"))).then(uitest::read_message(&message));
     trigger(CMD_SAVE_TEXT);
     EXPECT_TRUE(script.done());
     EXPECT_EQ(message.toStdString(), PATH_TOO_LONG_TEXT);
