@@ -133,6 +133,8 @@ void close_track(const FrameView& v, int32_t note, const Track& t, std::vector<C
     const int64_t window = v.m.window_samples[static_cast<size_t>(note)];
     n.end_samples = std::max(n.start_samples + 1, int64_t{t.last + 1} * v.m.hop_samples + window / 2);
     n.peak_level = peak_after(v.m, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
+    for (int32_t g = t.first; g <= std::min(t.last, t.first + v.rules.strength_frames); ++g)
+        n.strength += v.m.at(note, g);
     notes.push_back(n);
 }
 
@@ -181,8 +183,26 @@ int32_t clean_reference_level(const LevelMatrix& m)
     return loudest[k];
 }
 
+namespace {
+
+// True when one of the kept notes at note `lower` sounds at u's start loud enough to
+// explain u as its partial (percent of its peak).
+bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>& kept_lower, const CleanNote& u,
+                  int32_t percent, int64_t late)
+{
+    for (size_t j : kept_lower) {
+        const CleanNote& l = notes[j];
+        if (l.start_samples <= u.start_samples + late && l.end_samples > u.start_samples &&
+            int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * percent)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, const CleanRules& rules,
-                                           int32_t hop_samples)
+                                           const LevelMatrix& m)
 {
     // Lower notes first, so a partial is judged against notes that are themselves kept.
     std::vector<size_t> order(notes.size());
@@ -191,21 +211,19 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return notes[a].note < notes[b].note; });
     std::vector<char> kept(notes.size(), 0);
     std::vector<std::vector<size_t>> kept_by_note(MIDI_NOTE_COUNT);
-    const int64_t late = int64_t{rules.ghost_onset_frames} * hop_samples;
     for (size_t i : order) {
         const CleanNote& u = notes[i];
         bool ghost = false;
         for (size_t k = 0; k < std::size(CLEAN_PARTIAL_SEMITONES) && !ghost; ++k) {
-            const int32_t lower = u.note - CLEAN_PARTIAL_SEMITONES[k];
-            if (lower < 0)
-                break;
-            for (size_t j : kept_by_note[static_cast<size_t>(lower)]) {
-                const CleanNote& l = notes[j];
-                const bool sounding = l.start_samples <= u.start_samples + late && l.end_samples > u.start_samples;
-                if (sounding && int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * rules.ghost_percent[k]) {
-                    ghost = true;
-                    break;
-                }
+            const int32_t spread = k >= CLEAN_PARTIAL_WIDE_FROM ? 1 : 0;
+            for (int32_t d = -spread; d <= spread && !ghost; ++d) {
+                const int32_t lower = u.note - CLEAN_PARTIAL_SEMITONES[k] + d;
+                if (lower < 0)
+                    continue;
+                // A low note's long window sees the attack later than its partials' short ones.
+                const int64_t late = std::max<int64_t>(int64_t{rules.ghost_onset_frames} * m.hop_samples,
+                                                       m.window_samples[static_cast<size_t>(lower)]);
+                ghost = explained_by(notes, kept_by_note[static_cast<size_t>(lower)], u, rules.ghost_percent[k], late);
             }
         }
         if (ghost)
@@ -221,6 +239,53 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
     return result;
 }
 
+namespace {
+
+std::vector<CleanNote> kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept)
+{
+    std::vector<CleanNote> result;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (kept[i])
+            result.push_back(notes[i]);
+    }
+    return result;
+}
+
+} // namespace
+
+std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, const CleanRules& rules,
+                                         const LevelMatrix& m)
+{
+    // Strongest first (ties: earlier, then lower), so every note meets the rivals kept before it.
+    std::vector<size_t> order(notes.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return notes[a].strength > notes[b].strength; });
+    std::vector<char> kept(notes.size(), 0);
+    std::vector<size_t> kept_list;
+    const int64_t hold = int64_t{rules.rival_hold_frames} * m.hop_samples;
+    for (size_t i : order) {
+        const CleanNote& a = notes[i];
+        bool smear = false;
+        for (size_t j : kept_list) {
+            const CleanNote& b = notes[j];
+            const int32_t distance = a.note > b.note ? a.note - b.note : b.note - a.note;
+            if (distance == 0 || distance > rules.rival_semitones || std::min(a.note, b.note) >= rules.rival_below_note)
+                continue;
+            const int64_t late = m.window_samples[static_cast<size_t>(std::min(a.note, b.note))];
+            if (b.start_samples <= a.start_samples + late && b.end_samples >= a.start_samples + hold) {
+                smear = true;
+                break;
+            }
+        }
+        if (smear)
+            continue;
+        kept[i] = 1;
+        kept_list.push_back(i);
+    }
+    return kept_notes(notes, kept);
+}
+
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules)
 {
     std::vector<CleanNote> notes;
@@ -233,5 +298,5 @@ std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& 
     std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
         return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
     });
-    return clean_drop_partials(notes, rules, m.hop_samples);
+    return clean_drop_partials(clean_drop_rivals(notes, rules, m), rules, m);
 }
