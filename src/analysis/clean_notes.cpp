@@ -91,6 +91,7 @@ int32_t attack_start(const FrameView& v, int32_t note, int32_t g, int32_t since)
 // the level keeps falling.
 int32_t rise_begin(const LevelMatrix& m, int32_t note, int32_t g, int32_t limit)
 {
+    limit = std::max(limit, 0);
     while (g > limit && m.at(note, g - 1) > 0 && m.at(note, g - 1) < m.at(note, g))
         --g;
     return g;

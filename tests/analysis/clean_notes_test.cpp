@@ -89,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{60, 10}, {64, 10}, {67, 10}}},
         // A low note's long window smears it onto its neighbours: the strongest stays.
         RuleCase{"LowNeighbourSmearIsDropped", {{33, 10, 90, 6000}, {34, 10, 24, 5000}}, {{33, 10}}},
+        RuleCase{"NoteSoundingFromTheFirstFrame", {{60, 0, 80, 6000}}, {{60, 0}}},
         RuleCase{"NothingInSilence", {}, {}}),
     case_name);
 
