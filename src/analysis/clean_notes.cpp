@@ -111,11 +111,12 @@ int32_t peak_after(const LevelMatrix& m, int32_t note, int32_t first, int32_t la
 int64_t onset_samples(const FrameView& v, int32_t note, int32_t begin, int32_t top)
 {
     const int32_t peak = peak_after(v.m, note, begin, top);
-    int32_t g = begin;
-    while (g < top && int64_t{v.m.at(note, g)} * 100 < int64_t{peak} * 77)
-        ++g;
     const int64_t window = v.m.window_samples[static_cast<size_t>(note)];
-    return int64_t{g} * v.m.hop_samples + window * v.rules.onset_window_percent / 100;
+    int32_t g = begin;
+    while (g < top && int64_t{v.m.at(note, g)} * 100 < int64_t{peak} * v.rules.onset_level_percent)
+        ++g;
+    const int64_t at_height = int64_t{g} * v.m.hop_samples + window * v.rules.onset_window_percent / 100;
+    return at_height;
 }
 
 struct Track {
@@ -189,12 +190,16 @@ namespace {
 // True when one of the kept notes at note `lower` sounds at u's start loud enough to
 // explain u as its partial (percent of its peak).
 bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>& kept_lower, const CleanNote& u,
-                  int32_t percent, int64_t late)
+                  int32_t percent, int64_t late, const CleanRules& rules, int32_t hop)
 {
     for (size_t j : kept_lower) {
         const CleanNote& l = notes[j];
-        if (l.start_samples <= u.start_samples + late && l.end_samples > u.start_samples &&
-            int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * percent)
+        if (l.start_samples > u.start_samples + late || l.end_samples <= u.start_samples)
+            continue;
+        // Long after the lower note's attack a partial is no new sound: only a weak one is.
+        const bool settled = u.start_samples > l.start_samples + late + int64_t{rules.ghost_settle_frames} * hop;
+        const int64_t share = settled ? int64_t{percent} * rules.ghost_late_percent / 100 : percent;
+        if (int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * share)
             return true;
     }
     return false;
@@ -224,7 +229,8 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
                 // A low note's long window sees the attack later than its partials' short ones.
                 const int64_t late = std::max<int64_t>(int64_t{rules.ghost_onset_frames} * m.hop_samples,
                                                        m.window_samples[static_cast<size_t>(lower)]);
-                ghost = explained_by(notes, kept_by_note[static_cast<size_t>(lower)], u, rules.ghost_percent[k], late);
+                ghost = explained_by(notes, kept_by_note[static_cast<size_t>(lower)], u, rules.ghost_percent[k], late, rules,
+                                     m.hop_samples);
             }
         }
         if (ghost)

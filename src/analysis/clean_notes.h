@@ -15,7 +15,9 @@ struct CleanRules {
     int32_t hold_percent = 50;         // a started note holds while above this share of both
     // A note starting while a lower note sounds a partial interval below is that note's
     // partial unless its peak passes this share of the lower note's peak, by partial 2..16.
-    int32_t ghost_percent[15] = {150, 130, 120, 110, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120};
+    int32_t ghost_percent[15] = {120, 120, 120, 110, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120};
+    int32_t ghost_settle_frames = 26;  // a note starting this long after the lower one's attack ...
+    int32_t ghost_late_percent = 75;   // ... is its partial only below this share of the above
     int32_t ghost_onset_frames = 4;    // a lower note starting this soon after (or within its window) still counts
     int32_t peak_percent = 120;        // a starting note stands this far above its neighbours (+-2 semitones)
     int32_t rise_percent = 135;        // a level this far above its recent low is a new attack
@@ -26,7 +28,8 @@ struct CleanRules {
     int32_t rival_hold_frames = 17;    // ... when the stronger one still sounds this long after its start
     int32_t strength_frames = 50;      // frames summed into a note's strength
     int32_t min_frames = 12;           // shorter notes are dropped
-    int32_t onset_window_percent = 0;  // the onset lies this share of the note's window after its rise
+    int32_t onset_level_percent = 77;  // the onset is placed where the climb reaches this share of the peak ...
+    int32_t onset_window_percent = 0;  // ... plus this share of the note's window
 };
 
 // One transcribed note, in samples.

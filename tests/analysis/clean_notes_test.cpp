@@ -74,6 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {{48, 10}}},
         // Much louder than a partial can be: a real note an octave up.
         RuleCase{"LouderOctaveIsARealNote", {{48, 10, 80, 5100}, {60, 10, 80, 7700}}, {{48, 10}, {60, 10}}},
+        // Long after the held note's attack its partial is no new sound; a new note is.
+        RuleCase{"LaterNoteAtAPartialOfAHeldNoteIsReal",
+                 {{48, 10, 150, 6000}, {60, 80, 150, 6000}},
+                 {{48, 10}, {60, 80}}},
         RuleCase{"NoteStartingAfterTheLowerOneEndsIsReal",
                  {{48, 10, 40, 6000}, {60, 60, 120, 5000}},
                  {{48, 10}, {60, 60}}},
