@@ -218,8 +218,12 @@ def trumpet():
 
 
 def pad():
-    text = "E3+B3+G4:4 C3+G3+E4:4 D3+A3+F#4:4 B2+F#3+D#4:4"
-    return line(text, bpm=96, velocity=[70, 82, 76, 90], legato=0.97)
+    # A pad that speaks at once: the slow swell of others (Pad 2, warm) reaches -20 dB only
+    # 80 to 150 ms after the note-on, past any onset tolerance.
+    chords = "E3+B3+G4:4 C3+G3+E4:4 D3+A3+F#4:4 B2+F#3+D#4:4"
+    top = "B4:2 A4:2 G4:2 B4:2 A4:2 D5:2 B4:4"
+    return (line(chords, bpm=96, velocity=[70, 82, 76, 90], legato=0.97)
+            + line(top, bpm=96, velocity=[84, 74, 80, 90, 78, 96, 86], legato=0.95))
 
 
 def marimba():
@@ -258,7 +262,7 @@ def build_pieces():
         Piece("sine_triad", "pure tones", t, {}, sine_triad(), synth="sine"),
         Piece("clarinet", "winds", h, {0: 71}, clarinet()),
         Piece("trumpet", "winds", h, {0: 56}, trumpet()),
-        Piece("warm_pad", "organ/pads", h, {0: 89}, pad()),
+        Piece("synth_pad", "organ/pads", h, {0: 90}, pad()),
         Piece("marimba", "mallets", h, {0: 12}, marimba()),
         Piece("cello", "strings", h, {0: 42}, cello()),
     ]

@@ -38,6 +38,8 @@ def parse_arguments():
     p.add_argument("--clips", default="", help="comma-separated clip names (default all); 'tuning' or 'held-out' for those sets")
     p.add_argument("--reuse", action="store_true",
                    help="reuse existing conversions; clean re-runs from the analysis file of its last full conversion")
+    p.add_argument("--detail", action="store_true",
+                   help="also print onset precision, recall and median onset lag per clip")
     p.add_argument("--no-save", action="store_true", help="print only, even for a full run")
     return p.parse_args()
 
@@ -198,13 +200,20 @@ def main():
                 onset, full = score.f1_scores(reference, estimate)
                 row[mode] = {"onset": onset, "full": full, "notes": len(estimate), "audio": audio,
                              "speed": audio / seconds if seconds else None}
+                if args.detail:
+                    row[mode]["precision"], row[mode]["recall"], row[mode]["lag"] = \
+                        score.onset_details(reference, estimate)
             rows.append(row)
             print(f"{soundfont} {piece.name}: " + ", ".join(
                 f"{m} {row[m]['onset']:.2f}" if row[m] else f"{m} n/a" for m in modes), file=sys.stderr, flush=True)
-        tables.append(score.table(f"{soundfont} ({render.SOUNDFONTS[soundfont]})", rows, modes))
+        title = f"{soundfont} ({render.SOUNDFONTS[soundfont]})"
+        tables.append(score.table(title, rows, modes))
+        if args.detail:
+            tables.append(score.detail_table(title, rows, modes))
 
     header = [f"# Transcription benchmark {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%dT%H:%MZ} "
-              f"on {platform.system()} {platform.release()} {platform.machine()}, {os.cpu_count()} cores",
+              f"on {platform.system()} {platform.release()} {platform.machine()}, {os.cpu_count()} cores, "
+              f"load average {' '.join(f'{x:.2f}' for x in os.getloadavg())}",
               f"# clean mode arguments: {' '.join(clean_arguments())}" + (" (reused conversions)" if args.reuse else ""),
               score.legend(), ""]
     text = "\n".join(header) + "\n" + "\n\n".join(tables) + "\n"

@@ -73,6 +73,28 @@ def f1_scores(reference, estimate):
     return float(onset_f1), float(full_f1)
 
 
+def onset_details(reference, estimate):
+    """(onset precision, onset recall, median onset lag in seconds or None) of an estimate.
+    The lag of a reference note is the time to the nearest estimated onset of its pitch
+    within half a second either side: a steady lag beyond the 50 ms tolerance shows notes
+    found late (slow attacks), not missed."""
+    ref_i, ref_p = _arrays(reference)
+    est_i, est_p = _arrays(estimate)
+    if len(est_p) == 0 or len(ref_p) == 0:
+        return 0.0, 0.0, None
+    precision, recall, _, _ = mir_eval.transcription.precision_recall_f1_overlap(
+        ref_i, ref_p, est_i, est_p, onset_tolerance=ONSET_TOLERANCE,
+        pitch_tolerance=PITCH_TOLERANCE, offset_ratio=None)
+    lags = []
+    for (onset, _), pitch in zip(ref_i, ref_p):
+        same = np.abs(1200.0 * np.log2(est_p / pitch)) <= PITCH_TOLERANCE
+        near = est_i[same, 0] - onset
+        near = near[np.abs(near) <= 0.5]
+        if len(near):
+            lags.append(near[np.argmin(np.abs(near))])
+    return float(precision), float(recall), (float(np.median(lags)) if lags else None)
+
+
 # One result: {"onset": F1, "full": F1, "speed": times real time or None, "notes": count}
 # or None when the mode could not run.
 
@@ -120,6 +142,24 @@ def table(title, rows, modes):
             lines.append("per category:")
         lines.append(f"{label:38} {sum(r['reference'] for r in group):4d}"
                      + "".join(f" | {_mean_cell([r[m] for r in group])}" for m in modes))
+    return "\n".join(lines)
+
+
+def _detail_cell(result):
+    if result is None or "precision" not in result:
+        return f"{'n/a':>5} {'n/a':>5} {'':>6}"
+    lag = "" if result["lag"] is None else f"{1000 * result['lag']:+.0f}"
+    return f"{result['precision']:5.2f} {result['recall']:5.2f} {lag:>6}"
+
+
+def detail_table(title, rows, modes):
+    """Onset precision, recall and median onset lag (ms) per clip and mode: whether a clip
+    loses its score to extra notes, to missed notes or to late ones."""
+    head1 = " " * 33 + "".join(f" | {m:^18}" for m in modes)
+    head2 = f"{'clip':18} {'category':14}" + " |  prec   rec    lag" * len(modes)
+    lines = [f"## {title}: onset details", "", head1, head2, "-" * len(head2)]
+    for r in rows:
+        lines.append(f"{r['name']:18} {r['category']:14}" + "".join(f" | {_detail_cell(r[m])}" for m in modes))
     return "\n".join(lines)
 
 

@@ -36,6 +36,15 @@ class F1Scores(unittest.TestCase):
                 self.assertAlmostEqual(full, expected[1], places=6)
 
 
+class OnsetDetails(unittest.TestCase):
+    def test_precision_recall_and_lag(self):
+        late = [(a + 0.1, b, p) for a, b, p in REFERENCE] + [(3.0, 3.5, 60)]
+        precision, recall, lag = score.onset_details(REFERENCE, late)
+        self.assertEqual((precision, recall), (0.0, 0.0))
+        self.assertAlmostEqual(lag, 0.1, places=6)
+        self.assertEqual(score.onset_details(REFERENCE, REFERENCE[:1] + [(3.0, 3.5, 60)]), (0.5, 0.25, 0.0))
+
+
 class MidiNotes(unittest.TestCase):
     def test_reads_what_the_piece_writer_wrote(self):
         # Repeated notes of one pitch (off and on at one tick) and a chord, through a file.
