@@ -36,14 +36,14 @@ TEST(MenuBar, HoldsEveryCommandInOrderWithSeparatorsAndMnemonics)
         "[MIDI設定] 32773",
         "[MIDI変換(&C)] 32780",
         "[変換停止(&B)] 32782",
-        "MIDI編集 0 | 32784 MIDI再変換 - | 32787 全体フィルタ処理 | 32786 全体音高テンポ変更 - | "
+        "MIDI編集 0 | 32784 MIDI再変換 | 32788 クリーン変換(&K) - | 32787 全体フィルタ処理 | 32786 全体音高テンポ変更 - | "
         "32785 単一ノート編集",
         "[表示] 32781",
         "ヘルプ 0 | 104 バージョン情報(&A) ... | 32783 マニュアル起動(&H)",
     };
     EXPECT_EQ(menu_lines(), expected);
     std::set<int32_t> ids(all_commands().begin(), all_commands().end());
-    EXPECT_EQ(ids.size(), 19u);
+    EXPECT_EQ(ids.size(), 20u);
 }
 
 // The commands the menu shows enabled, for a state.
@@ -96,6 +96,30 @@ TEST(MenuState, StepsEnableOnlyAndLatchAcrossASequenceOfEvents)
     }
 }
 
+TEST(MenuState, CleanFollowsTheLoadedWavesAnalysisBothWays)
+{
+    struct Row {
+        const char* event;
+        MenuInputs inputs;  // playback_state, frame_count, event_count, worker_running, wave_has_analysis
+        bool enabled;
+    };
+    const Row rows[] = {
+        {"start-up", {0, 0, 0, false, false}, false},
+        {"WAV read, never analysed", {0, 1000, 0, false, false}, false},
+        {"analysis beside it", {0, 1000, 0, false, true}, true},
+        {"a worker runs", {0, 1000, 0, true, true}, false},
+        {"worker ended", {0, 1000, 50, false, true}, true},
+        {"another WAV without analysis", {0, 800, 50, false, false}, false},
+        {"no samples", {0, 0, 50, false, true}, false},
+    };
+    MenuState state = initial_menu_state();
+    EXPECT_FALSE(menu_item_enabled(state, CMD_CLEAN, false)) << "grey at creation";
+    for (const Row& row : rows) {
+        update_menu_state(state, row.inputs);
+        EXPECT_EQ(menu_item_enabled(state, CMD_CLEAN, row.inputs.worker_running), row.enabled) << row.event;
+    }
+}
+
 TEST(MenuState, StopConversionStaysEnabledAfterAWorkerThatFoundNothing)
 {
     MenuState state = initial_menu_state();
@@ -114,7 +138,7 @@ TEST(MenuState, AWorkerGraysEveryCommandThatTouchesTheWaveOrTheList)
     const std::set<int32_t> grayed = {CMD_READ_WAVE, CMD_READ_TEXT, CMD_READ_SMF, CMD_SAVE_TEXT,
                                       CMD_SAVE_SMF, CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_FILTER,
                                       CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_DISPLAY_SETTINGS,
-                                      CMD_CONVERT, CMD_RECONVERT, CMD_STOP_PLAYBACK};
+                                      CMD_CONVERT, CMD_RECONVERT, CMD_STOP_PLAYBACK, CMD_CLEAN};
     update_menu_state(state, {0, 1000, 50, true});
     for (int32_t command : all_commands())
         EXPECT_EQ(menu_item_enabled(state, command, true), grayed.count(command) == 0) << command;
@@ -161,7 +185,8 @@ TEST(PlaybackState, TransitionsFollowTheCommandsAndThePoll)
 TEST(Commands, RepaintOrRedrawTheMenuBarOnly)
 {
     const std::set<int32_t> menu_bar_only = {CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_CONVERT,
-                                             CMD_RECONVERT, CMD_MANUAL, CMD_STOP_CONVERSION};
+                                             CMD_RECONVERT, CMD_MANUAL, CMD_STOP_CONVERSION,
+                                             CMD_CLEAN};
     for (int32_t command : all_commands()) {
         const bool only = menu_bar_only.count(command) != 0;
         EXPECT_EQ(command_redraw(command, false) == CommandRedraw::MenuBarOnly, only) << command;
