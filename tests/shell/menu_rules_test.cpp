@@ -116,10 +116,10 @@ TEST(MenuState, CleanFollowsTheLoadedWavesAnalysisBothWays)
         {"no samples", {.playback_state = 0, .frame_count = 0, .event_count = 50, .worker_running = false, .wave_has_analysis = true}, false},
     };
     MenuState state = initial_menu_state();
-    EXPECT_FALSE(menu_item_enabled(state, CMD_CLEAN, false)) << "grey at creation";
+    EXPECT_FALSE(menu_item_enabled(state, CMD_CLEAN, MenuInputs{})) << "grey at creation";
     for (const Row& row : rows) {
         update_menu_state(state, row.inputs);
-        EXPECT_EQ(menu_item_enabled(state, CMD_CLEAN, row.inputs.worker_running), row.enabled) << row.event;
+        EXPECT_EQ(menu_item_enabled(state, CMD_CLEAN, row.inputs), row.enabled) << row.event;
     }
 }
 
