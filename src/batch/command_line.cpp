@@ -155,6 +155,10 @@ int32_t apply_batch_options(std::span<const char* const> options)
             s.MAX_HARMONY = v;
             std::printf("Number of Harmony:%d\n", v);
             break;
+        case 'c':
+            s.CLEAN_MODE = v == 1 ? 1 : 0;
+            std::printf("Clean Transcription:%d\n", v);
+            break;
         default:
             break;
         }

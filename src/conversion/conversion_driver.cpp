@@ -1,6 +1,7 @@
 #include "conversion/conversion_driver.h"
 
 #include "analysis/analyse_wave.h"
+#include "analysis/clean_transcription.h"
 #include "analysis/note_extraction.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -36,6 +37,19 @@ void update_end_time()
     list.duration_ms = ticks_to_duration_ms(list.last_event_time);
 }
 
+// The clean transcription in place of extraction. Its notes are already few and
+// deliberate: the rate limit (which drops the shortest, softest notes) and the note filter
+// would only remove real ones.
+bool run_clean_stages()
+{
+    if (clean_note_segments() <= 0)
+        return false;
+    build_note_events();
+    update_end_time();
+    midi_event_list.max_polyphony = count_polyphony();
+    return true;
+}
+
 // Runs every stage; false when the settings were refused or extraction found nothing.
 bool run_stages()
 {
@@ -47,6 +61,8 @@ bool run_stages()
         mix_to_mono();
         analyse_wave();
     }
+    if (conversion_settings.CLEAN_MODE == 1)
+        return run_clean_stages();
     if (extract_note_segments() <= 0)
         return false;
 

@@ -57,6 +57,7 @@ struct ConversionSettings {
     int32_t FLT_CONNECT = 0;         // flag
     // Dialog-only, never saved.
     int32_t SCALE_FILTER = 0;        // flag
+    int32_t CLEAN_MODE = 0;          // flag: the clean transcription replaces note extraction
     int32_t SCALE_NOTES[12] = {1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1}; // C major
 };
 

@@ -12,7 +12,8 @@ constexpr MenuItem FILE_MENU[] = {
 };
 
 constexpr MenuItem EDIT_MENU[] = {
-    {CMD_RECONVERT, "MIDI再変換", true},
+    {CMD_RECONVERT, "MIDI再変換", false},
+    {CMD_CLEAN, "クリーン変換(&K)", true},
     {CMD_FILTER, "全体フィルタ処理", false},
     {CMD_CHANGE_PITCH_TEMPO, "全体音高テンポ変更", true},
     {CMD_EDIT_NOTE, "単一ノート編集", false},
@@ -39,7 +40,7 @@ constexpr MenuBarEntry MENU_BAR[] = {
 constexpr int32_t ALL_COMMANDS[] = {
     CMD_READ_WAVE, CMD_READ_TEXT, CMD_READ_SMF, CMD_SAVE_TEXT, CMD_SAVE_SMF, CMD_QUIT,
     CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_STOP_PLAYBACK, CMD_MIDI_SETTINGS, CMD_CONVERT,
-    CMD_STOP_CONVERSION, CMD_RECONVERT, CMD_FILTER, CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE,
+    CMD_STOP_CONVERSION, CMD_RECONVERT, CMD_CLEAN, CMD_FILTER, CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE,
     CMD_DISPLAY_SETTINGS, CMD_ABOUT, CMD_MANUAL,
 };
 
@@ -69,6 +70,7 @@ CommandRedraw command_redraw(int32_t command, bool worker_was_running)
     case CMD_MANUAL:
     case CMD_CONVERT:
     case CMD_RECONVERT:
+    case CMD_CLEAN:
         return CommandRedraw::MenuBarOnly;
     default:
         return CommandRedraw::Repaint;

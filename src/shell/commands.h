@@ -24,6 +24,7 @@ inline constexpr int32_t CMD_RECONVERT = 32784;
 inline constexpr int32_t CMD_EDIT_NOTE = 32785;
 inline constexpr int32_t CMD_CHANGE_PITCH_TEMPO = 32786;
 inline constexpr int32_t CMD_FILTER = 32787;
+inline constexpr int32_t CMD_CLEAN = 32788;  // clean transcription from the loaded WAV's analysis
 
 // One command of a pop-up menu; a separator follows it when separator_after is set.
 struct MenuItem {

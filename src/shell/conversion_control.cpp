@@ -1,6 +1,8 @@
 #include "shell/conversion_control.h"
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "analysis/analysis_file.h"
@@ -135,4 +137,13 @@ std::string conversion_notice(ConversionOutcome outcome, int32_t events)
         return "変換を停止しました。解析済みの部分にノートはありませんでした。";
     }
     return {};
+}
+
+bool wave_analysis_exists()
+{
+    char path[PATH_CAPACITY];
+    if (!make_analysis_path(wave_data.wave_name, path, sizeof path, "fft"))
+        return false;
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
 }

@@ -41,6 +41,10 @@ void wait_for_conversion_worker();
 // True when the analysis file named after current_path is the one of the loaded WAV file.
 bool analysis_belongs_to_wave();
 
+// True when the analysis file of the loaded WAV file (wave_data.wave_name) exists: what
+// the clean transcription command works from.
+bool wave_analysis_exists();
+
 // What the user is told when a run ended, UTF-8; empty when the piano roll says it all.
 std::string conversion_notice(ConversionOutcome outcome, int32_t events);
 

@@ -4,6 +4,7 @@
 #include "midi/midi_event_list.h"
 #include "midi/note_selection.h"
 #include "shell/commands.h"
+#include "shell/conversion_control.h"
 #include "shell/playback_state.h"
 #include "wave/wav_reader.h"
 
@@ -26,7 +27,7 @@ MenuState initial_menu_state()
         state.enabled[command] = true;
     set(state,
         {CMD_PLAY_MIDI, CMD_SAVE_SMF, CMD_SAVE_TEXT, CMD_PLAY_WAVE, CMD_CONVERT, CMD_RECONVERT,
-         CMD_STOP_CONVERSION, CMD_FILTER, CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE},
+         CMD_STOP_CONVERSION, CMD_FILTER, CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_CLEAN},
         false);
     return state;
 }
@@ -40,6 +41,7 @@ MenuInputs current_menu_inputs()
         inputs.frame_count = wave_data.frame_count;
         inputs.event_count = midi_event_list.event_count;
         inputs.note_selected = selection_is_valid();
+        inputs.wave_has_analysis = inputs.frame_count > 0 && wave_analysis_exists();
     }
     return inputs;
 }
@@ -56,6 +58,7 @@ void update_menu_state(MenuState& state, const MenuInputs& inputs)
             true);
         state.enabled[CMD_STOP_CONVERSION] = false;
     }
+    state.enabled[CMD_CLEAN] = inputs.frame_count > 0 && inputs.wave_has_analysis && !inputs.worker_running;
     if (inputs.worker_running) {
         set(state, {CMD_CONVERT, CMD_RECONVERT}, false);
         state.enabled[CMD_STOP_CONVERSION] = true;

@@ -20,12 +20,13 @@ struct MenuInputs {
     int32_t event_count = 0;
     bool worker_running = false;
     bool note_selected = false;  // the roll's selection names a note of the list
+    bool wave_has_analysis = false;  // the loaded WAV file's analysis file exists
 };
 
 extern MenuState menu_state;
 
 // Every command enabled except 32771, 32777, 32779, 32774, 32780, 32784, 32782, 32787,
-// 32786 and 32785.
+// 32786 and 32785, and the clean transcription (32788), which has nothing to clean yet.
 MenuState initial_menu_state();
 
 // The inputs of the program-wide state. The wave and event counts and the selection are
@@ -36,6 +37,8 @@ MenuInputs current_menu_inputs();
 // The four steps, in order: 32775 follows playback_state; with samples and no worker
 // 32774, 32780 and 32784 are enabled; with events and no worker the list commands are
 // enabled and 32782 grayed; with a worker 32780 and 32784 are grayed and 32782 enabled.
+// The clean transcription (32788) is enabled exactly while there are samples whose analysis
+// file exists and no worker runs.
 void update_menu_state(MenuState& state, const MenuInputs& inputs);
 
 // True for the commands that read or write the wave, the event list, the files they come

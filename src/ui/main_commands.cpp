@@ -22,6 +22,7 @@
 #include "shell/file_reads.h"
 #include "shell/menu_state.h"
 #include "shell/playback_state.h"
+#include "core/settings.h"
 #include "shell/wave_player_rules.h"
 #include "ui/dialogs/display_settings_dialog.h"
 #include "ui/dialogs/midi_settings_dialog.h"
@@ -78,6 +79,9 @@ void MainWindow::dispatch(int32_t command)
         break;
     case CMD_RECONVERT:
         convert_command(true);
+        break;
+    case CMD_CLEAN:
+        clean_command();
         break;
     case CMD_STOP_CONVERSION:
         stop_conversion_command();
@@ -184,6 +188,17 @@ void MainWindow::convert_command(bool reconvert)
     start_worker();
 }
 
+void MainWindow::clean_command()
+{
+    // A re-conversion from the loaded WAV file's analysis with the clean transcription in
+    // place of note extraction; the mode is for this run only.
+    conversion_settings.CLEAN_MODE = 1;
+    conversion_status.reconvert = 1;
+    start_worker();
+    if (!conversion_status.conversion_thread)
+        conversion_settings.CLEAN_MODE = 0;
+}
+
 void MainWindow::start_worker()
 {
     progress_.clear();
@@ -207,6 +222,7 @@ void MainWindow::conversion_ended(uint64_t run, int32_t events)
     ConversionOutcome outcome;
     if (!finish_conversion_worker(run, events, outcome))
         return;
+    conversion_settings.CLEAN_MODE = 0;
     last_outcome_ = outcome;
     progress_.clear();
     // The selection indexed the list the worker replaced.

@@ -78,6 +78,7 @@ private:
     void save_file_command(int32_t command);
     void playback_command_run(int32_t command);
     void convert_command(bool reconvert);
+    void clean_command();
     void stop_conversion_command();
     void list_dialog_command(int32_t command);
     void start_worker();

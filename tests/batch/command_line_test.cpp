@@ -121,6 +121,17 @@ TEST(BatchOptions, OvertoneValueTwoSwitchesOffButEchoesTwo)
     EXPECT_EQ(conversion_settings.OVERTONE_CORRECT, 0);
 }
 
+TEST(BatchOptions, CleanModeOnlyWithValueOne)
+{
+    test::reset_engine_state();
+    EXPECT_EQ(apply({"c:1"}).echo, "Clean Transcription:1\n");
+    EXPECT_EQ(conversion_settings.CLEAN_MODE, 1);
+    EXPECT_EQ(apply({"c:2"}).echo, "Clean Transcription:2\n");
+    EXPECT_EQ(conversion_settings.CLEAN_MODE, 0);
+    apply({"c:1", "c:0"});
+    EXPECT_EQ(conversion_settings.CLEAN_MODE, 0);
+}
+
 TEST(BatchOptions, UnknownLettersAndValuelessOptionsAreSkippedSilently)
 {
     test::reset_engine_state();

@@ -36,14 +36,14 @@ TEST(MenuBar, HoldsEveryCommandInOrderWithSeparatorsAndMnemonics)
         "[MIDI設定] 32773",
         "[MIDI変換(&C)] 32780",
         "[変換停止(&B)] 32782",
-        "MIDI編集 0 | 32784 MIDI再変換 - | 32787 全体フィルタ処理 | 32786 全体音高テンポ変更 - | "
+        "MIDI編集 0 | 32784 MIDI再変換 | 32788 クリーン変換(&K) - | 32787 全体フィルタ処理 | 32786 全体音高テンポ変更 - | "
         "32785 単一ノート編集",
         "[表示] 32781",
         "ヘルプ 0 | 104 バージョン情報(&A) ... | 32783 マニュアル起動(&H)",
     };
     EXPECT_EQ(menu_lines(), expected);
     std::set<int32_t> ids(all_commands().begin(), all_commands().end());
-    EXPECT_EQ(ids.size(), 19u);
+    EXPECT_EQ(ids.size(), 20u);
 }
 
 // The commands the menu shows enabled, for a state and the inputs of the last steps.
@@ -99,6 +99,30 @@ TEST(MenuState, StepsEnableOnlyAndLatchAcrossASequenceOfEvents)
     }
 }
 
+TEST(MenuState, CleanFollowsTheLoadedWavesAnalysisBothWays)
+{
+    struct Row {
+        const char* event;
+        MenuInputs inputs;
+        bool enabled;
+    };
+    const Row rows[] = {
+        {"start-up", {.playback_state = 0, .frame_count = 0, .event_count = 0, .worker_running = false, .wave_has_analysis = false}, false},
+        {"WAV read, never analysed", {.playback_state = 0, .frame_count = 1000, .event_count = 0, .worker_running = false, .wave_has_analysis = false}, false},
+        {"analysis beside it", {.playback_state = 0, .frame_count = 1000, .event_count = 0, .worker_running = false, .wave_has_analysis = true}, true},
+        {"a worker runs", {.playback_state = 0, .frame_count = 1000, .event_count = 0, .worker_running = true, .wave_has_analysis = true}, false},
+        {"worker ended", {.playback_state = 0, .frame_count = 1000, .event_count = 50, .worker_running = false, .wave_has_analysis = true}, true},
+        {"another WAV without analysis", {.playback_state = 0, .frame_count = 800, .event_count = 50, .worker_running = false, .wave_has_analysis = false}, false},
+        {"no samples", {.playback_state = 0, .frame_count = 0, .event_count = 50, .worker_running = false, .wave_has_analysis = true}, false},
+    };
+    MenuState state = initial_menu_state();
+    EXPECT_FALSE(menu_item_enabled(state, CMD_CLEAN, MenuInputs{})) << "grey at creation";
+    for (const Row& row : rows) {
+        update_menu_state(state, row.inputs);
+        EXPECT_EQ(menu_item_enabled(state, CMD_CLEAN, row.inputs), row.enabled) << row.event;
+    }
+}
+
 TEST(MenuState, StopConversionStaysEnabledAfterAWorkerThatFoundNothing)
 {
     MenuState state = initial_menu_state();
@@ -117,7 +141,7 @@ TEST(MenuState, AWorkerGraysEveryCommandThatTouchesTheWaveOrTheList)
     const std::set<int32_t> grayed = {CMD_READ_WAVE, CMD_READ_TEXT, CMD_READ_SMF, CMD_SAVE_TEXT,
                                       CMD_SAVE_SMF, CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_FILTER,
                                       CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_DISPLAY_SETTINGS,
-                                      CMD_CONVERT, CMD_RECONVERT, CMD_STOP_PLAYBACK};
+                                      CMD_CONVERT, CMD_RECONVERT, CMD_STOP_PLAYBACK, CMD_CLEAN};
     const MenuInputs worker = {0, 1000, 50, true};
     update_menu_state(state, worker);
     for (int32_t command : all_commands())
@@ -194,7 +218,8 @@ TEST(PlaybackState, TransitionsFollowTheCommandsAndThePoll)
 TEST(Commands, RepaintOrRedrawTheMenuBarOnly)
 {
     const std::set<int32_t> menu_bar_only = {CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_CONVERT,
-                                             CMD_RECONVERT, CMD_MANUAL, CMD_STOP_CONVERSION};
+                                             CMD_RECONVERT, CMD_MANUAL, CMD_STOP_CONVERSION,
+                                             CMD_CLEAN};
     for (int32_t command : all_commands()) {
         const bool only = menu_bar_only.count(command) != 0;
         EXPECT_EQ(command_redraw(command, false) == CommandRedraw::MenuBarOnly, only) << command;

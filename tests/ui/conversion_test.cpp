@@ -166,6 +166,28 @@ TEST_F(ConversionFromMenu, AReconversionOfAnotherRecordingsFileIsRefused)
     EXPECT_FALSE(conversion_status.conversion_thread);
 }
 
+TEST_F(ConversionFromMenu, CleanIsGreyUntilAnAnalysisThenCleansTheLastConversion)
+{
+    load(synth::sine(440, 8000, 22050));
+    window->run_prologue();
+    EXPECT_FALSE(window->command_action(CMD_CLEAN)->isEnabled()) << "nothing analysed yet";
+    ModalScript script;
+    convert(script);
+    ASSERT_TRUE(uitest::wait_until([&] { return worker_ended(); }));
+    uitest::wait_until([&] { return window->last_outcome() == ConversionOutcome::Converted; }, 5000);
+    window->run_prologue();
+    ASSERT_TRUE(window->command_action(CMD_CLEAN)->isEnabled());
+
+    window->command_action(CMD_CLEAN)->trigger();
+    ASSERT_TRUE(uitest::wait_until([&] { return worker_ended(); }));
+    uitest::wait_until([&] { return window->last_outcome() == ConversionOutcome::Converted; }, 5000);
+    EXPECT_TRUE(script.done() && script.unexpected().empty()) << "no dialog: it cleans at once";
+    // One note A4 with its note-off, and the mode is off again for the next conversion.
+    ASSERT_EQ(midi_event_list.event_count, 2);
+    EXPECT_EQ(midi_event_list.events[0].data1, 69);
+    EXPECT_EQ(conversion_settings.CLEAN_MODE, 0);
+}
+
 TEST_F(ConversionFromMenu, ClosingTheWindowStopsTheWorkerFirst)
 {
     load(synth::sine(440, 8000, 44100 * 3));

@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, StartsWithTitleMenusBannerAndTheInitialGreySet)
               "ファイル|WAVファイル読込(&F)|-|TXT形式MIDIファイル読込|SMF形式MIDIファイル読込|-|"
               "TXT形式MIDIファイル保存|SMF形式MIDIファイル保存|-|アプリケーション終了(&X)\n"
               "[WAV再生]\n[MIDI再生(&P)]\n[再生停止]\n[MIDI設定]\n[MIDI変換(&C)]\n[変換停止(&B)]\n"
-              "MIDI編集|MIDI再変換|-|全体フィルタ処理|全体音高テンポ変更|-|単一ノート編集\n"
+              "MIDI編集|MIDI再変換|クリーン変換(&K)|-|全体フィルタ処理|全体音高テンポ変更|-|単一ノート編集\n"
               "[表示]\nヘルプ|バージョン情報(&A) ...|マニュアル起動(&H)");
     std::set<int32_t> grayed;
     for (int32_t command : all_commands()) {
@@ -82,7 +82,8 @@ TEST_F(MainWindowTest, StartsWithTitleMenusBannerAndTheInitialGreySet)
     }
     EXPECT_EQ(grayed, (std::set<int32_t>{CMD_PLAY_MIDI, CMD_SAVE_SMF, CMD_SAVE_TEXT, CMD_PLAY_WAVE,
                                          CMD_CONVERT, CMD_RECONVERT, CMD_STOP_CONVERSION, CMD_FILTER,
-                                         CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_STOP_PLAYBACK}));
+                                         CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_STOP_PLAYBACK,
+                                         CMD_CLEAN}));
 }
 
 TEST_F(MainWindowTest, AltQuestionMarkAndAltSlashOpenTheAboutBox)

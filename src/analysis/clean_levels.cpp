@@ -1,0 +1,89 @@
+#include "analysis/clean_levels.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using NoteLevels = std::array<int32_t, MIDI_NOTE_COUNT>;
+
+struct Block {
+    int32_t position = 0;
+    int32_t duration = 0;
+    NoteLevels levels{};
+};
+
+bool read_block(AnalysisReader& reader, Block& block)
+{
+    AnalysisBlockHeader header;
+    if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block)
+        return false;
+    if (header.position < 0 || header.duration < 0)
+        return false;
+    block.position = header.position;
+    block.duration = header.duration;
+    block.levels.fill(0);
+    FrameNoteRecord record;
+    for (int32_t i = 0; i < header.record_count; ++i) {
+        if (!read_analysis_record(reader, record) || record.note < 0 || record.note >= MIDI_NOTE_COUNT)
+            return false;
+        block.levels[static_cast<size_t>(record.note)] = std::max(0, record.level);
+    }
+    return true;
+}
+
+// Grid frames a recording may have: far beyond any WAV file's 32-bit length.
+constexpr int64_t MAX_GRID_FRAMES = int64_t{1} << 24;
+
+// Raises the grid frames first..last (inclusive), appending frames as needed, to levels.
+void spread_levels(LevelMatrix& m, const NoteLevels& levels, int64_t first, int64_t last)
+{
+    last = std::min(last, MAX_GRID_FRAMES - 1);
+    if (last >= m.frame_count) {
+        m.frame_count = static_cast<int32_t>(last + 1);
+        m.levels.resize(static_cast<size_t>(m.frame_count) * MIDI_NOTE_COUNT, 0);
+    }
+    for (int64_t g = first; g <= last; ++g) {
+        int32_t* cells = &m.levels[static_cast<size_t>(g) * MIDI_NOTE_COUNT];
+        for (size_t note = 0; note < MIDI_NOTE_COUNT; ++note)
+            cells[note] = std::max(cells[note], levels[note]);
+    }
+}
+
+} // namespace
+
+LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples)
+{
+    LevelMatrix m;
+    m.hop_samples = hop_samples;
+    m.frame_count = std::max(0, frame_count);
+    m.levels.assign(static_cast<size_t>(m.frame_count) * MIDI_NOTE_COUNT, 0);
+    m.window_samples.assign(MIDI_NOTE_COUNT, hop_samples);
+    return m;
+}
+
+LevelMatrix read_level_matrix(AnalysisReader& reader)
+{
+    LevelMatrix m = make_level_matrix(0, CLEAN_GRID_HOP);
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
+        m.window_samples[static_cast<size_t>(note)] = std::max(1, note_window_length[note]);
+    // A block stands until the next one starts; the last one for its written duration.
+    Block previous;
+    Block next;
+    bool have_previous = false;
+    while (read_block(reader, next)) {
+        if (have_previous && next.position < previous.position)
+            break;  // blocks come in ascending position
+        if (have_previous) {
+            const int64_t first = previous.position / CLEAN_GRID_HOP;
+            spread_levels(m, previous.levels, first, std::max(first, (int64_t{next.position} - 1) / CLEAN_GRID_HOP));
+        }
+        previous = next;
+        have_previous = true;
+    }
+    if (have_previous) {
+        const int64_t first = previous.position / CLEAN_GRID_HOP;
+        spread_levels(m, previous.levels, first, (int64_t{previous.position} + previous.duration) / CLEAN_GRID_HOP);
+    }
+    return m;
+}
