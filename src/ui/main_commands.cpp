@@ -15,6 +15,7 @@
 #include "playback/midi_player.h"
 #include "shell/commands.h"
 #include "shell/dialog_templates.h"
+#include "shell/file_read_notice.h"
 #include "shell/manual.h"
 #include "shell/menu_state.h"
 #include "shell/playback_state.h"
@@ -106,7 +107,13 @@ void MainWindow::read_file_command(int32_t command)
     const FileKind kind = command == CMD_READ_TEXT ? FileKind::Text : FileKind::Smf;
     if (!choose_open_file(this, kind))
         return;
-    midi_event_list.max_polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
+    const int32_t polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
+    // A FIFO, a device or a huge file is refused before a byte is read: nothing changed.
+    if (const std::string notice = file_read_notice(path, last_file_read_problem()); !notice.empty()) {
+        show_notice(this, QString::fromStdString(notice));
+        return;
+    }
+    midi_event_list.max_polyphony = polyphony;
     // The selection indexed the list just replaced.
     deselect_note();
     conversion_status.document_state = 2;
