@@ -46,7 +46,7 @@ void worker_body(uint64_t run, WorkerEndCallback on_end)
     }
 }
 
-// Creates the worker thread; false, with a message, when the system gives none.
+// Creates the worker thread; false when the system gives none.
 bool create_worker_thread(WorkerEndCallback on_end)
 {
     try {
@@ -54,7 +54,6 @@ bool create_worker_thread(WorkerEndCallback on_end)
             before_worker_thread_start();
         worker = std::thread(worker_body, run_count + 1, on_end);
     } catch (const std::system_error&) {
-        show_message(CAPTION, NO_WORKER_THREAD_TEXT);
         return false;
     }
     ++run_count;
@@ -97,7 +96,10 @@ WorkerStart start_conversion_worker(WorkerEndCallback on_end)
     messages_at_start = shown_message_count;
     conversion_status.conversion_thread = true;
     if (!create_worker_thread(on_end)) {
+        // Cleared before the message: its box runs the menu rules, which must not see a
+        // worker (they would enable the stop command for good).
         conversion_status.conversion_thread = false;
+        show_message(CAPTION, NO_WORKER_THREAD_TEXT);
         return WorkerStart::Refused;
     }
     return WorkerStart::Started;
