@@ -5,7 +5,7 @@ DEBUG_DIR   := build/debug
 RELEASE_DIR := build/release
 CMAKE_GEN   := -G Ninja
 
-.PHONY: all setup build debug release test fuzz demo readme-image bench format clean
+.PHONY: all setup build debug release test fuzz demo readme-image bench bench-transcription format clean
 
 all: release
 
@@ -45,6 +45,11 @@ readme-image: demo
 
 bench: release
 	@bash scripts/bench.sh $(RELEASE_DIR)
+
+# Note-transcription accuracy on rendered reference pieces (mir_eval F1 per clip, per mode,
+# per SoundFont); BENCH_ARGS passes options, e.g. BENCH_ARGS="--reuse --modes clean".
+bench-transcription: release
+	@bash scripts/bench_transcription.sh $(RELEASE_DIR) $(BENCH_ARGS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,6 +1,6 @@
 #include "midi/list_dialogs.h"
 
-#include "core/dialog_numbers.h"
+#include "midi/dialog_numbers.h"
 #include "core/settings.h"
 #include "midi/list_change.h"
 #include "midi/note_filter.h"

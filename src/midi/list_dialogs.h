@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/dialog_controls.h"
+#include "midi/dialog_controls.h"
 
 // Dialog 136: 1003 to 1006 and 1008 unsigned, 1007 signed; check box 1024 is FLT_CONNECT.
 // Clicking 1024 toggles the connection at once (also the velocity and length limits, shown

@@ -1,6 +1,6 @@
 #include "midi/note_edit_dialog.h"
 
-#include "core/dialog_numbers.h"
+#include "midi/dialog_numbers.h"
 #include "midi/note_editing.h"
 #include "midi/note_names.h"
 #include "midi/note_selection.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/dialog_controls.h"
+#include "midi/dialog_controls.h"
 
 // Texts of 1003 (note), 1004 (its name, read only), 1005 and 1006 (on and off time),
 // 1007 (off - on, read only) and 1008 (velocity) from the note values.

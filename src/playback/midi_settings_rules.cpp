@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "core/dialog_controls.h"
-#include "core/dialog_numbers.h"
+#include "midi/dialog_controls.h"
+#include "midi/dialog_numbers.h"
 #include "playback/gm_sound_set.h"
 #include "playback/midi_output.h"
 
@@ -11,7 +11,7 @@ int32_t timbre_group_index = 0;
 
 namespace {
 
-using K = DialogControlKind;
+using K = ControlKind;
 
 constexpr int32_t GROUP_COUNT = static_cast<int32_t>(TIMBRE_GROUPS.size());
 
@@ -45,41 +45,41 @@ int32_t step_or(int32_t value, int32_t delta, int32_t low, int32_t high, int32_t
 
 } // namespace
 
-const std::array<DialogControl, 34> MIDI_SETTINGS_CONTROLS = {{
-    {MIDI_LABEL, K::label, "デバイスＩＤ", 4, 11, 43, 8},
-    {MIDI_DEVICE_FIELD, K::edit, "", 49, 8, 40, 14},
-    {MIDI_TAKE_DEVICE, K::button, "リスト選択", 96, 8, 42, 14},
-    {MIDI_GM_RESET, K::button, "ＧＭ初期設定", 229, 8, 50, 14},
-    {MIDI_DEVICE_LIST, K::list_box, "", 49, 28, 231, 29},
-    {MIDI_LABEL, K::label, "プログラム", 4, 69, 44, 8},
-    {MIDI_PROGRAM_FIELD, K::edit, "", 50, 66, 40, 14},
-    {MIDI_NEXT_GROUP, K::button, "次検索↓", 97, 66, 31, 14},
-    {MIDI_PREVIOUS_GROUP, K::button, "戻る↑", 137, 66, 32, 14},
-    {MIDI_LABEL, K::label, "音色", 178, 69, 21, 8},
-    {MIDI_GROUP_FIELD, K::read_only_edit, "", 201, 66, 43, 14},
-    {MIDI_TAKE_PROGRAM, K::button, "GM音色選択", 8, 90, 49, 14},
-    {MIDI_PROGRAM_LIST, K::list_box, "", 65, 89, 131, 55},
-    {MIDI_LABEL, K::label, "バンク上", 213, 92, 36, 8},
-    {MIDI_BANK1_FIELD, K::edit, "", 251, 89, 28, 14},
-    {MIDI_LABEL, K::label, "バンク下", 212, 114, 36, 8},
-    {MIDI_BANK2_FIELD, K::edit, "", 250, 111, 29, 14},
-    {MIDI_LABEL, K::label, "リバーブ", 4, 159, 44, 8},
-    {MIDI_REVERB_FIELD, K::edit, "", 50, 156, 40, 14},
-    {MIDI_LABEL, K::label, "コーラス", 95, 158, 34, 8},
-    {MIDI_CHORUS_FIELD, K::edit, "", 131, 155, 40, 14},
-    {MIDI_LABEL, K::label, "音量", 185, 158, 21, 8},
-    {MIDI_VOLUME_FIELD, K::edit, "", 208, 155, 40, 14},
-    {MIDI_LABEL, K::label, "テンポ％", 4, 182, 45, 8},
-    {MIDI_TEMPO_FIELD, K::edit, "", 51, 179, 40, 14},
-    {MIDI_FASTER, K::button, "速く↓", 101, 180, 25, 14},
-    {MIDI_SLOWER, K::button, "遅く↑", 135, 181, 25, 14},
-    {MIDI_RESET_TEMPO_PITCH, K::button, "初期化", 176, 181, 31, 14},
-    {MIDI_LABEL, K::label, "音程・トーン", 2, 205, 46, 8},
-    {MIDI_TRANSPOSE_FIELD, K::edit, "", 50, 202, 40, 14},
-    {MIDI_HIGHER, K::button, "高く↑", 102, 203, 25, 14},
-    {MIDI_LOWER, K::button, "低く↓", 136, 203, 25, 14},
-    {MIDI_OK, K::default_button, "OK", 172, 224, 50, 14},
-    {MIDI_CANCEL, K::button, "ｷｬﾝｾﾙ", 230, 224, 50, 14},
+const std::array<ControlTemplate, 34> MIDI_SETTINGS_CONTROLS = {{
+    {K::Label, MIDI_LABEL, "デバイスＩＤ", 4, 11, 43, 8},
+    {K::Edit, MIDI_DEVICE_FIELD, "", 49, 8, 40, 14},
+    {K::Button, MIDI_TAKE_DEVICE, "リスト選択", 96, 8, 42, 14},
+    {K::Button, MIDI_GM_RESET, "ＧＭ初期設定", 229, 8, 50, 14},
+    {K::ListBox, MIDI_DEVICE_LIST, "", 49, 28, 231, 29},
+    {K::Label, MIDI_LABEL, "プログラム", 4, 69, 44, 8},
+    {K::Edit, MIDI_PROGRAM_FIELD, "", 50, 66, 40, 14},
+    {K::Button, MIDI_NEXT_GROUP, "次検索↓", 97, 66, 31, 14},
+    {K::Button, MIDI_PREVIOUS_GROUP, "戻る↑", 137, 66, 32, 14},
+    {K::Label, MIDI_LABEL, "音色", 178, 69, 21, 8},
+    {K::ReadOnlyEdit, MIDI_GROUP_FIELD, "", 201, 66, 43, 14},
+    {K::Button, MIDI_TAKE_PROGRAM, "GM音色選択", 8, 90, 49, 14},
+    {K::ListBox, MIDI_PROGRAM_LIST, "", 65, 89, 131, 55},
+    {K::Label, MIDI_LABEL, "バンク上", 213, 92, 36, 8},
+    {K::Edit, MIDI_BANK1_FIELD, "", 251, 89, 28, 14},
+    {K::Label, MIDI_LABEL, "バンク下", 212, 114, 36, 8},
+    {K::Edit, MIDI_BANK2_FIELD, "", 250, 111, 29, 14},
+    {K::Label, MIDI_LABEL, "リバーブ", 4, 159, 44, 8},
+    {K::Edit, MIDI_REVERB_FIELD, "", 50, 156, 40, 14},
+    {K::Label, MIDI_LABEL, "コーラス", 95, 158, 34, 8},
+    {K::Edit, MIDI_CHORUS_FIELD, "", 131, 155, 40, 14},
+    {K::Label, MIDI_LABEL, "音量", 185, 158, 21, 8},
+    {K::Edit, MIDI_VOLUME_FIELD, "", 208, 155, 40, 14},
+    {K::Label, MIDI_LABEL, "テンポ％", 4, 182, 45, 8},
+    {K::Edit, MIDI_TEMPO_FIELD, "", 51, 179, 40, 14},
+    {K::Button, MIDI_FASTER, "速く↓", 101, 180, 25, 14},
+    {K::Button, MIDI_SLOWER, "遅く↑", 135, 181, 25, 14},
+    {K::Button, MIDI_RESET_TEMPO_PITCH, "初期化", 176, 181, 31, 14},
+    {K::Label, MIDI_LABEL, "音程・トーン", 2, 205, 46, 8},
+    {K::Edit, MIDI_TRANSPOSE_FIELD, "", 50, 202, 40, 14},
+    {K::Button, MIDI_HIGHER, "高く↑", 102, 203, 25, 14},
+    {K::Button, MIDI_LOWER, "低く↓", 136, 203, 25, 14},
+    {K::DefaultButton, MIDI_OK, "OK", 172, 224, 50, 14},
+    {K::Button, MIDI_CANCEL, "ｷｬﾝｾﾙ", 230, 224, 50, 14},
 }};
 
 const std::array<MidiSettingsField, 9> MIDI_SETTINGS_FIELDS = {{

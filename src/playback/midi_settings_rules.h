@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "midi/dialog_controls.h"
 
 inline constexpr const char* MIDI_SETTINGS_TITLE = "MIDI演奏条件設定";
 inline constexpr int MIDI_SETTINGS_WIDTH = 287;   // dialog units
@@ -39,20 +40,10 @@ inline constexpr int MIDI_TAKE_DEVICE = 1060;
 inline constexpr int MIDI_GM_RESET = 1061;
 inline constexpr int MIDI_TAKE_PROGRAM = 1062;
 inline constexpr int MIDI_RESET_TEMPO_PITCH = 1066;
-inline constexpr int MIDI_LABEL = -1;  // static labels have no id of their own
-
-enum class DialogControlKind { label, edit, read_only_edit, list_box, button, default_button };
-
-// One control at its place in dialog units.
-struct DialogControl {
-    int id;
-    DialogControlKind kind;
-    const char* text;
-    int x, y, width, height;
-};
+inline constexpr int MIDI_LABEL = STATIC_CONTROL;  // static labels have no id of their own
 
 // Every control in tab order; each label stands just before (and left of) its field.
-extern const std::array<DialogControl, 34> MIDI_SETTINGS_CONTROLS;
+extern const std::array<ControlTemplate, 34> MIDI_SETTINGS_CONTROLS;
 
 // The edit fields that hold a setting. Only the transposition is signed; the others show
 // their value as unsigned 32-bit (DEVICE -1 shows as 4294967295) and read text that is not

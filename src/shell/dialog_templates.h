@@ -5,26 +5,7 @@
 #include <cstdint>
 #include <span>
 
-enum class ControlKind {
-    Label,          // static text
-    Edit,           // number field
-    ReadOnlyEdit,   // shown value the user cannot change
-    Check,          // check box
-    Button,         // push button
-    DefaultButton,  // push button that Enter presses
-    Group,          // frame with a caption around related controls
-    Icon,           // the program's icon
-};
-
-// Id of controls that send nothing (labels, frames, the icon).
-inline constexpr int32_t STATIC_CONTROL = -1;
-
-struct ControlTemplate {
-    ControlKind kind;
-    int32_t id;
-    const char* text;  // UTF-8
-    int32_t x, y, width, height;
-};
+#include "midi/dialog_controls.h"
 
 struct DialogTemplate {
     int32_t id;

@@ -2,6 +2,7 @@
 
 #include "core/status.h"
 #include "midi/midi_event_list.h"
+#include "midi/note_selection.h"
 #include "shell/commands.h"
 #include "shell/playback_state.h"
 #include "wave/wav_reader.h"
@@ -38,6 +39,7 @@ MenuInputs current_menu_inputs()
     if (!inputs.worker_running) {
         inputs.frame_count = wave_data.frame_count;
         inputs.event_count = midi_event_list.event_count;
+        inputs.note_selected = selection_is_valid();
     }
     return inputs;
 }
@@ -80,11 +82,22 @@ bool command_touches_data(int32_t command)
     }
 }
 
-bool menu_item_enabled(const MenuState& state, int32_t command, bool worker_running)
+bool command_has_object(int32_t command, const MenuInputs& inputs)
+{
+    if (command == CMD_PLAY_WAVE)
+        return inputs.frame_count > 0;
+    if (command == CMD_EDIT_NOTE)
+        return inputs.note_selected;
+    return true;
+}
+
+bool menu_item_enabled(const MenuState& state, int32_t command, const MenuInputs& inputs)
 {
     const auto it = state.enabled.find(command);
     const bool enabled = it != state.enabled.end() && it->second;
-    return enabled && !(worker_running && command_touches_data(command));
+    if (inputs.worker_running)
+        return enabled && !command_touches_data(command);
+    return enabled && command_has_object(command, inputs);
 }
 
 void reset_shell_state()

@@ -2,7 +2,8 @@
 // steps run before every event of the main window and before a menu opens, and only they
 // enable or gray an item, so an item they enabled stays enabled for the rest of the run.
 // On top of that, the commands that touch the wave or the event list are grayed while a
-// conversion worker rewrites them.
+// conversion worker rewrites them, and two commands are grayed while what they act on is
+// missing: [WAV再生] without a loaded WAV file, 単一ノート編集 without a selected note.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct MenuInputs {
     int32_t frame_count = 0;
     int32_t event_count = 0;
     bool worker_running = false;
+    bool note_selected = false;  // the roll's selection names a note of the list
 };
 
 extern MenuState menu_state;
@@ -26,8 +28,9 @@ extern MenuState menu_state;
 // 32786 and 32785.
 MenuState initial_menu_state();
 
-// The inputs of the program-wide state. The wave and event counts are read only when no
-// worker runs (a running worker is rewriting them, and the steps do not need them then).
+// The inputs of the program-wide state. The wave and event counts and the selection are
+// read only when no worker runs (a running worker is rewriting them, and the steps do not
+// need them then).
 MenuInputs current_menu_inputs();
 
 // The four steps, in order: 32775 follows playback_state; with samples and no worker
@@ -39,8 +42,13 @@ void update_menu_state(MenuState& state, const MenuInputs& inputs);
 // from or the view the worker chooses: grayed while a worker runs, whatever the steps say.
 bool command_touches_data(int32_t command);
 
-// What the menu shows for a command.
-bool menu_item_enabled(const MenuState& state, int32_t command, bool worker_running);
+// False for a command whose object is missing: [WAV再生] needs a loaded WAV file (it plays
+// that file), 単一ノート編集 a selected note (its dialog edits that note).
+bool command_has_object(int32_t command, const MenuInputs& inputs);
+
+// What the menu shows for a command: enabled by the steps, not touching data a running
+// worker rewrites, and with its object present.
+bool menu_item_enabled(const MenuState& state, int32_t command, const MenuInputs& inputs);
 
 // Puts menu_state, playback_state and wave_playing back to their start values (tests).
 void reset_shell_state();

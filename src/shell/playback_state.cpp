@@ -9,17 +9,23 @@ PlaybackStep playback_command(int32_t state, int32_t command)
 {
     switch (command) {
     case CMD_PLAY_WAVE:
-        return {1, state == 0 ? PlaybackAction::StartWave : PlaybackAction::None};
+        if (state == 1)
+            return {1};
+        return {1, state == 2 ? PlaybackAction::StopMidi : PlaybackAction::None,
+                PlaybackAction::StartWave};
     case CMD_PLAY_MIDI:
-        return {2, state == 0 ? PlaybackAction::StartMidi : PlaybackAction::None};
+        if (state == 2)
+            return {2};
+        return {2, state == 1 ? PlaybackAction::CloseWave : PlaybackAction::None,
+                PlaybackAction::StartMidi};
     case CMD_STOP_PLAYBACK:
         if (state == 1)
-            return {0, PlaybackAction::CloseWave};
+            return {0, PlaybackAction::None, PlaybackAction::CloseWave};
         if (state == 2)
-            return {0, PlaybackAction::StopMidi};
-        return {0, PlaybackAction::None};
+            return {0, PlaybackAction::None, PlaybackAction::StopMidi};
+        return {0};
     default:
-        return {state, PlaybackAction::None};
+        return {state};
     }
 }
 

@@ -14,13 +14,14 @@ enum class PlaybackAction { None, StartWave, StartMidi, CloseWave, StopMidi };
 
 struct PlaybackStep {
     int32_t state = 0;
+    PlaybackAction stop_first = PlaybackAction::None;  // CloseWave or StopMidi, before action
     PlaybackAction action = PlaybackAction::None;
 };
 
 // Commands 32774 (play WAV), 32771 (play MIDI) and 32775 (stop). A play command starts its
-// player only from idle and sets its state even when the other player is running (which
-// goes on); stop ends what the state names and returns to idle. Other commands change
-// nothing.
+// player from idle; while the other player runs it stops that one first, so only one ever
+// plays and [再生停止] always names it; while its own player runs it changes nothing. Stop
+// ends what the state names and returns to idle. Other commands change nothing.
 PlaybackStep playback_command(int32_t state, int32_t command);
 
 // The poll before every event of the main window: state 1 returns to 0 when the WAV player

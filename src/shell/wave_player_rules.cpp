@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "wave/wav_reader.h"
+
 namespace {
 
 std::string time_text(int64_t ms)
@@ -31,4 +33,9 @@ std::string wave_player_file_name(const std::string& path)
 {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string wave_player_path()
+{
+    return wave_data.frame_count > 0 ? std::string(wave_data.wave_name) : std::string();
 }

@@ -24,5 +24,9 @@ ScreenRect wave_player_rect(const ScreenRect& active_window);
 // length shows as "-:--.-").
 std::string wave_player_position_text(int64_t position_ms, int64_t length_ms);
 
+// The file [WAV再生] plays: the loaded WAV file (the one the waveform view shows and a
+// conversion reads), whatever file a dialog chose since; empty when none is loaded.
+std::string wave_player_path();
+
 // The file name without its directory, as the transport window shows it.
 std::string wave_player_file_name(const std::string& path);

@@ -2,8 +2,13 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QTreeView>
+#include <QScreen>
 
 #include "core/status.h"
+#include "shell/file_dialog_size.h"
 
 namespace {
 
@@ -25,6 +30,17 @@ bool run_file_dialog(QWidget* owner, FileKind kind, bool save)
         if (file.absoluteDir().exists())
             dialog.setDirectory(file.absolutePath());
         dialog.selectFile(file.fileName());
+    }
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableSize() : QSize();
+    const DialogSize size = file_dialog_size(available.width(), available.height());
+    dialog.resize(size.width, size.height);
+    // The size, type and date columns as wide as what they show; the name takes the rest.
+    if (auto* files = dialog.findChild<QTreeView*>()) {
+        QHeaderView* header = files->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;

@@ -1,9 +1,12 @@
 // The commands of the main window's menu bar.
-#include <QDesktopServices>
 #include <QMenuBar>
-#include <QUrl>
 
+#include <cerrno>
+#include <string>
+
+#include "core/settings.h"
 #include "core/status.h"
+#include "core/messages.h"
 #include "midi/list_change.h"
 #include "midi/midi_event_list.h"
 #include "midi/note_filter.h"
@@ -15,16 +18,18 @@
 #include "playback/midi_player.h"
 #include "shell/commands.h"
 #include "shell/dialog_templates.h"
-#include "shell/file_read_notice.h"
-#include "shell/manual.h"
+#include "shell/file_failures.h"
+#include "shell/file_reads.h"
 #include "shell/menu_state.h"
 #include "shell/playback_state.h"
+#include "shell/wave_player_rules.h"
 #include "ui/dialogs/display_settings_dialog.h"
 #include "ui/dialogs/midi_settings_dialog.h"
 #include "ui/dialogs/shell_dialogs.h"
 #include "ui/file_dialogs.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/manual_opener.h"
 #include "ui/playback_roll.h"
 #include "ui/wave_player.h"
 #include "wave/wav_reader.h"
@@ -32,7 +37,7 @@
 void MainWindow::run_command(int32_t command)
 {
     run_prologue();
-    if (closed_ || !menu_item_enabled(menu_state, command, conversion_status.conversion_thread))
+    if (closed_ || !menu_item_enabled(menu_state, command, current_menu_inputs()))
         return;
     const bool worker_was_running = conversion_status.conversion_thread;
     dispatch(command);
@@ -90,30 +95,36 @@ void MainWindow::dispatch(int32_t command)
         exec_shell_dialog(ABOUT_DIALOG, this);
         break;
     case CMD_MANUAL:
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(manual_path())));
+        open_manual(this);
         break;
     }
 }
 
 void MainWindow::read_file_command(int32_t command)
 {
-    const char* path = conversion_status.current_path;
-    if (command == CMD_READ_WAVE) {
-        if (choose_open_file(this, FileKind::Wave))
-            read_wave(path);
+    const FileKind kind = command == CMD_READ_WAVE ? FileKind::Wave
+                        : command == CMD_READ_TEXT ? FileKind::Text
+                                                   : FileKind::Smf;
+    if (!choose_open_file(this, kind)) {
+        // A cancelled WAV dialog still shows the waveform view.
+        if (kind == FileKind::Wave)
+            conversion_status.document_state = 1;
+        return;
+    }
+    const std::string path = conversion_status.current_path;
+    const ReadAttempt attempt = kind == FileKind::Wave ? read_wave_keeping_old(path)
+                                                       : read_list_keeping_old(kind, path);
+    if (attempt.failed) {
+        const std::string reason = read_failure_reason(kind, path, attempt.no_data, attempt.message);
+        show_failure(this, read_failure_message(kind, path, reason));
+        return;
+    }
+    if (!attempt.message.empty())
+        show_message("Tonagram", attempt.message.c_str());
+    if (kind == FileKind::Wave) {
         conversion_status.document_state = 1;
         return;
     }
-    const FileKind kind = command == CMD_READ_TEXT ? FileKind::Text : FileKind::Smf;
-    if (!choose_open_file(this, kind))
-        return;
-    const int32_t polyphony = kind == FileKind::Text ? read_text_midi(path) : read_smf(path);
-    // A FIFO, a device or a huge file is refused before a byte is read: nothing changed.
-    if (const std::string notice = file_read_notice(path, last_file_read_problem()); !notice.empty()) {
-        show_notice(this, QString::fromStdString(notice));
-        return;
-    }
-    midi_event_list.max_polyphony = polyphony;
     // The selection indexed the list just replaced.
     deselect_note();
     conversion_status.document_state = 2;
@@ -124,10 +135,18 @@ void MainWindow::save_file_command(int32_t command)
     const FileKind kind = command == CMD_SAVE_TEXT ? FileKind::Text : FileKind::Smf;
     if (!choose_save_file(this, kind))
         return;
-    if (kind == FileKind::Text)
-        write_text_midi(conversion_status.current_path);
-    else
-        write_smf(conversion_status.current_path);
+    const std::string path = conversion_status.current_path;
+    const bool list_empty = valid_event_count() == 0;
+    const bool smf_problem = kind == FileKind::Smf && smf_settings_problem() != nullptr;
+    errno = 0;
+    const bool failed = kind == FileKind::Text ? write_text_midi(path.c_str()) == 0
+                                               : write_smf(path.c_str()) < 0;
+    const int error_number = errno;
+    if (!failed)
+        return;
+    const std::string reason = save_failure_reason(path, list_empty, smf_problem,
+                                                   conversion_settings.TIME_UNIT, error_number);
+    show_failure(this, save_failure_message(kind, path, reason));
 }
 
 void MainWindow::playback_command_run(int32_t command)
@@ -137,9 +156,13 @@ void MainWindow::playback_command_run(int32_t command)
     else if (command == CMD_PLAY_MIDI)
         conversion_status.document_state = 2;
     const PlaybackStep step = playback_command(playback_state, command);
+    if (step.stop_first == PlaybackAction::CloseWave)
+        close_wave_player();
+    else if (step.stop_first == PlaybackAction::StopMidi)
+        stop_midi_playback();
     switch (step.action) {
     case PlaybackAction::StartWave:
-        start_wave_player(this, QString::fromUtf8(conversion_status.current_path));
+        start_wave_player(this, QString::fromUtf8(wave_player_path().c_str()));
         break;
     case PlaybackAction::StartMidi:
         playback_roll()->set_client_size(QSize(centralWidget()->width(), view_height()));

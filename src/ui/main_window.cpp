@@ -168,9 +168,9 @@ void MainWindow::run_prologue()
 
 void MainWindow::apply_menu_state()
 {
-    const bool worker = conversion_status.conversion_thread;
+    const MenuInputs inputs = current_menu_inputs();
     for (const auto& [command, action] : actions_)
-        action->setEnabled(menu_item_enabled(menu_state, command, worker));
+        action->setEnabled(menu_item_enabled(menu_state, command, inputs));
 }
 
 bool MainWindow::event(QEvent* event)

@@ -6,6 +6,8 @@
 #include <QThread>
 
 #include "core/messages.h"
+#include "shell/file_failures.h"
+#include "shell/gui_messages.h"
 
 namespace {
 
@@ -17,11 +19,18 @@ void show_box(const QString& caption, const QString& text)
     box.exec();
 }
 
+// The engine's texts are English where the batch program prints them; the GUI says them
+// in Japanese.
+QString japanese(const char* text)
+{
+    return QString::fromStdString(gui_message_text(text));
+}
+
 // The show_message hook: shows at once on the UI thread, posts from any other.
 void message_box_hook(const char* caption, const char* text)
 {
     const QString c = QString::fromUtf8(caption);
-    const QString t = QString::fromUtf8(text);
+    const QString t = japanese(text);
     if (QThread::currentThread() == qApp->thread())
         show_box(c, t);
     else
@@ -47,5 +56,12 @@ void show_notice(QWidget* owner, const QString& text)
 {
     QMessageBox box(QMessageBox::Information, QStringLiteral("Tonagram"), text, QMessageBox::Ok,
                     owner);
+    box.exec();
+}
+
+void show_failure(QWidget* owner, const FailureMessage& message)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(message.caption),
+                    QString::fromStdString(message.text), QMessageBox::Ok, owner);
     box.exec();
 }

@@ -11,5 +11,10 @@ void install_message_boxes(QWidget* owner);
 // Removes the hook again (the window that owned the boxes is going away).
 void remove_message_boxes();
 
+struct FailureMessage;
+
+// A warning box over owner with a failure's caption and text, on the UI thread.
+void show_failure(QWidget* owner, const FailureMessage& message);
+
 // An information box over owner, on the UI thread.
 void show_notice(QWidget* owner, const QString& text);

@@ -56,8 +56,10 @@ private:
 
 QPointer<WavePlayerWindow> player_window;
 
+// A dialog-type window of the main window: it stays above its owner, leaves with it, and
+// has its own caption and close button.
 WavePlayerWindow::WavePlayerWindow(QWidget* owner, const QString& path)
-    : QWidget(owner, Qt::Window)
+    : QWidget(owner->window(), Qt::Dialog)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     build(path);

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "core/dialog_controls.h"
-#include "core/dialog_numbers.h"
+#include "midi/dialog_controls.h"
+#include "midi/dialog_numbers.h"
 #include "core/saturate.h"
 #include "core/settings.h"
 #include "midi/note_selection.h"

@@ -130,6 +130,25 @@ std::vector<SecondMark> second_marks(const PlotFrame& frame, int32_t time_unit, 
     return marks;
 }
 
+std::string second_label_text(int32_t second)
+{
+    return second == 1 ? "1 [sec]" : std::to_string(second);
+}
+
+std::vector<SecondMark> labelled_second_marks(const std::vector<SecondMark>& marks,
+                                              const std::function<int32_t(const std::string&)>& text_width)
+{
+    std::vector<SecondMark> labelled;
+    int64_t free_from = INT64_MIN;  // first x a label may start at
+    for (const SecondMark& mark : marks) {
+        if (mark.x < free_from)
+            continue;
+        labelled.push_back(mark);
+        free_from = int64_t{mark.x} + text_width(second_label_text(mark.second)) + SECOND_LABEL_GAP;
+    }
+    return labelled;
+}
+
 PixelRect white_key_rect(const RollGeometry& g, int64_t note)
 {
     const int64_t d = row_of(g, note);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "views/plot_frame.h"
@@ -55,6 +57,19 @@ struct SecondMark {
     int32_t second = 0;  // k, counted from the start of the displayed range
 };
 std::vector<SecondMark> second_marks(const PlotFrame& frame, int32_t time_unit, int64_t span);
+
+// The label of second k: "1 [sec]" for the first, the number alone after it.
+std::string second_label_text(int32_t second);
+
+// Pixels kept free between two second labels.
+inline constexpr int32_t SECOND_LABEL_GAP = 4;
+
+// The marks whose label is drawn, in order: the first, then each whose label starts at least
+// SECOND_LABEL_GAP pixels after the end of the label drawn before it (text_width gives a
+// label's width in pixels). Long data thus gets fewer labels instead of overlapping ones;
+// the grid lines are drawn at every mark all the same.
+std::vector<SecondMark> labelled_second_marks(const std::vector<SecondMark>& marks,
+                                              const std::function<int32_t(const std::string&)>& text_width);
 
 // A keyboard key: a white key's outlined rectangle from x 0 to 30 (its shape by the black
 // keys beside it) or a black key's filled rectangle from x 0 to 15. Needs N > 0.

@@ -46,12 +46,12 @@ TEST(MenuBar, HoldsEveryCommandInOrderWithSeparatorsAndMnemonics)
     EXPECT_EQ(ids.size(), 19u);
 }
 
-// The commands the menu shows enabled, for a state.
-std::set<int32_t> enabled_commands(const MenuState& state, bool worker = false)
+// The commands the menu shows enabled, for a state and the inputs of the last steps.
+std::set<int32_t> enabled_commands(const MenuState& state, const MenuInputs& inputs = {})
 {
     std::set<int32_t> enabled;
     for (int32_t command : all_commands()) {
-        if (menu_item_enabled(state, command, worker))
+        if (menu_item_enabled(state, command, inputs))
             enabled.insert(command);
     }
     return enabled;
@@ -74,7 +74,7 @@ TEST(MenuState, StepsEnableOnlyAndLatchAcrossASequenceOfEvents)
 {
     struct Row {
         const char* event;
-        MenuInputs inputs;  // playback_state, frame_count, event_count, worker_running
+        MenuInputs inputs;  // playback_state, frame_count, event_count, worker_running, note_selected
         std::set<int32_t> enabled;
     };
     const std::set<int32_t> initial = with(ALWAYS, {{CMD_STOP_PLAYBACK}});
@@ -85,14 +85,17 @@ TEST(MenuState, StepsEnableOnlyAndLatchAcrossASequenceOfEvents)
         // The reads and the display settings are grayed on top of the steps.
         {"worker runs", {0, 1000, 0, true},
          {CMD_QUIT, CMD_MIDI_SETTINGS, CMD_ABOUT, CMD_MANUAL, CMD_STOP_CONVERSION}},
-        {"worker ended with events", {0, 1000, 50, false}, with(ALWAYS, {WAVE_COMMANDS, LIST_COMMANDS})},
-        {"events gone, nothing grays", {0, 0, 0, false}, with(ALWAYS, {WAVE_COMMANDS, LIST_COMMANDS})},
+        {"worker ended with events", {0, 1000, 50, false, true}, with(ALWAYS, {WAVE_COMMANDS, LIST_COMMANDS})},
+        // Only the two commands whose object is gone are grayed.
+        {"events gone", {0, 0, 0, false},
+         with(ALWAYS, {{CMD_CONVERT, CMD_RECONVERT, CMD_PLAY_MIDI, CMD_SAVE_SMF, CMD_SAVE_TEXT,
+                        CMD_FILTER, CMD_CHANGE_PITCH_TEMPO}})},
     };
     MenuState state = initial_menu_state();
     EXPECT_EQ(enabled_commands(state), initial) << "the grey set at creation";
     for (const Row& row : rows) {
         update_menu_state(state, row.inputs);
-        EXPECT_EQ(enabled_commands(state, row.inputs.worker_running), row.enabled) << row.event;
+        EXPECT_EQ(enabled_commands(state, row.inputs), row.enabled) << row.event;
     }
 }
 
@@ -101,10 +104,10 @@ TEST(MenuState, StopConversionStaysEnabledAfterAWorkerThatFoundNothing)
     MenuState state = initial_menu_state();
     update_menu_state(state, {0, 1000, 0, true});
     update_menu_state(state, {0, 1000, 0, false});
-    EXPECT_TRUE(menu_item_enabled(state, CMD_STOP_CONVERSION, false));
-    EXPECT_TRUE(menu_item_enabled(state, CMD_CONVERT, false));
+    EXPECT_TRUE(menu_item_enabled(state, CMD_STOP_CONVERSION, {0, 1000, 0, false}));
+    EXPECT_TRUE(menu_item_enabled(state, CMD_CONVERT, {0, 1000, 0, false}));
     update_menu_state(state, {0, 1000, 3, false});
-    EXPECT_FALSE(menu_item_enabled(state, CMD_STOP_CONVERSION, false));
+    EXPECT_FALSE(menu_item_enabled(state, CMD_STOP_CONVERSION, {0, 1000, 3, false}));
 }
 
 TEST(MenuState, AWorkerGraysEveryCommandThatTouchesTheWaveOrTheList)
@@ -115,9 +118,35 @@ TEST(MenuState, AWorkerGraysEveryCommandThatTouchesTheWaveOrTheList)
                                       CMD_SAVE_SMF, CMD_PLAY_WAVE, CMD_PLAY_MIDI, CMD_FILTER,
                                       CMD_CHANGE_PITCH_TEMPO, CMD_EDIT_NOTE, CMD_DISPLAY_SETTINGS,
                                       CMD_CONVERT, CMD_RECONVERT, CMD_STOP_PLAYBACK};
-    update_menu_state(state, {0, 1000, 50, true});
+    const MenuInputs worker = {0, 1000, 50, true};
+    update_menu_state(state, worker);
     for (int32_t command : all_commands())
-        EXPECT_EQ(menu_item_enabled(state, command, true), grayed.count(command) == 0) << command;
+        EXPECT_EQ(menu_item_enabled(state, command, worker), grayed.count(command) == 0) << command;
+}
+
+// [WAV再生] plays the loaded WAV file and 単一ノート編集 edits the selected note: each is
+// grayed while its object is missing, whatever the steps enabled.
+TEST(MenuState, PlayWaveNeedsALoadedWaveAndEditNoteASelectedNote)
+{
+    struct Row {
+        const char* what;
+        MenuInputs inputs;
+        bool play_wave, edit_note;
+    };
+    const Row rows[] = {
+        {"wave and selection", {0, 1000, 50, false, true}, true, true},
+        {"wave, nothing selected", {0, 1000, 50, false, false}, true, false},
+        {"list read without a wave, a note selected", {0, 0, 50, false, true}, false, true},
+        {"nothing", {0, 0, 50, false, false}, false, false},
+        {"worker runs", {0, 0, 0, true, false}, false, false},
+    };
+    MenuState state = initial_menu_state();
+    update_menu_state(state, {0, 1000, 50, false, true});  // the steps have enabled both
+    for (const Row& r : rows) {
+        EXPECT_EQ(menu_item_enabled(state, CMD_PLAY_WAVE, r.inputs), r.play_wave) << r.what;
+        EXPECT_EQ(menu_item_enabled(state, CMD_EDIT_NOTE, r.inputs), r.edit_note) << r.what;
+        EXPECT_EQ(command_has_object(CMD_SAVE_TEXT, r.inputs), true) << r.what;
+    }
 }
 
 TEST(PlaybackState, TransitionsFollowTheCommandsAndThePoll)
@@ -126,23 +155,27 @@ TEST(PlaybackState, TransitionsFollowTheCommandsAndThePoll)
         int32_t from;
         int32_t command;
         int32_t to;
+        PlaybackAction stop_first;
         PlaybackAction action;
     };
+    using A = PlaybackAction;
     const Row rows[] = {
-        {0, CMD_PLAY_WAVE, 1, PlaybackAction::StartWave},
-        {0, CMD_PLAY_MIDI, 2, PlaybackAction::StartMidi},
-        {1, CMD_PLAY_WAVE, 1, PlaybackAction::None},
-        {2, CMD_PLAY_WAVE, 1, PlaybackAction::None},  // MIDI goes on, no WAV player starts
-        {1, CMD_PLAY_MIDI, 2, PlaybackAction::None},
-        {2, CMD_PLAY_MIDI, 2, PlaybackAction::None},
-        {0, CMD_STOP_PLAYBACK, 0, PlaybackAction::None},
-        {1, CMD_STOP_PLAYBACK, 0, PlaybackAction::CloseWave},
-        {2, CMD_STOP_PLAYBACK, 0, PlaybackAction::StopMidi},
-        {2, CMD_ABOUT, 2, PlaybackAction::None},
+        {0, CMD_PLAY_WAVE, 1, A::None, A::StartWave},
+        {0, CMD_PLAY_MIDI, 2, A::None, A::StartMidi},
+        {1, CMD_PLAY_WAVE, 1, A::None, A::None},
+        // The other player is stopped first: only one plays, and the stop command names it.
+        {2, CMD_PLAY_WAVE, 1, A::StopMidi, A::StartWave},
+        {1, CMD_PLAY_MIDI, 2, A::CloseWave, A::StartMidi},
+        {2, CMD_PLAY_MIDI, 2, A::None, A::None},
+        {0, CMD_STOP_PLAYBACK, 0, A::None, A::None},
+        {1, CMD_STOP_PLAYBACK, 0, A::None, A::CloseWave},
+        {2, CMD_STOP_PLAYBACK, 0, A::None, A::StopMidi},
+        {2, CMD_ABOUT, 2, A::None, A::None},
     };
     for (const Row& r : rows) {
         const PlaybackStep step = playback_command(r.from, r.command);
         EXPECT_EQ(step.state, r.to) << r.from << " " << r.command;
+        EXPECT_EQ(step.stop_first, r.stop_first) << r.from << " " << r.command;
         EXPECT_EQ(step.action, r.action) << r.from << " " << r.command;
     }
     struct Poll {

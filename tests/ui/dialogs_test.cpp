@@ -7,9 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "core/conversion_dialogs.h"
+#include "shell/conversion_dialogs.h"
 #include "core/settings.h"
 #include "shell/dialog_templates.h"
+#include "shell/gui_messages.h"
 #include "ui/dialog_units.h"
 #include "ui/dialogs/shell_dialogs.h"
 #include "ui_test_support.h"
@@ -77,6 +78,32 @@ TEST_F(ShellDialogs, AnalysisSettingsButtonsActAtOnceAndStayOnCancel)
     EXPECT_EQ(conversion_settings.FFT_SIZE, 8192);
     EXPECT_EQ(conversion_settings.FINE_NOTE, 1);
     EXPECT_EQ(conversion_settings.MAX_OVERTONE, 2);
+}
+
+// A time resolution of 0 is refused in Japanese; the dialog stays open with the previous
+// value in the box, and nothing is stored.
+TEST_F(ShellDialogs, ConversionSettingsRefuseATimeResolutionOfZeroInJapanese)
+{
+    TemplateDialog dialog(CONVERSION_SETTINGS_DIALOG, shell_dialog_rules(CONVERSION_SETTINGS_DIALOG), nullptr);
+    const int32_t before = conversion_settings.TIME_UNIT;
+    qobject_cast<QLineEdit*>(dialog.control(1012))->setText(QStringLiteral("0"));
+    qobject_cast<QLineEdit*>(dialog.control(1003))->setText(QStringLiteral("9"));
+    QString message;
+    {
+        uitest::ModalScript script;
+        script.then(uitest::read_message(&message));
+        click(dialog, 1);
+        EXPECT_TRUE(script.done());
+        EXPECT_TRUE(script.unexpected().empty());
+    }
+    EXPECT_EQ(message.toStdString(), TIME_UNIT_REFUSED_TEXT);
+    EXPECT_EQ(dialog.result(), 0) << "still open";
+    EXPECT_EQ(text(dialog, 1012), QString::number(before));
+    EXPECT_EQ(conversion_settings.TIME_UNIT, before);
+    EXPECT_NE(conversion_settings.SL_INTERVAL, 9) << "no box is stored";
+    click(dialog, 1);
+    EXPECT_EQ(dialog.result(), 1);
+    EXPECT_EQ(conversion_settings.SL_INTERVAL, 9);
 }
 
 TEST_F(ShellDialogs, TheAboutBoxClosesWithOkOrEscape)

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/messages.h"
 #include "core/status.h"
 #include "midi/list_change.h"
 #include "midi/midi_event_list.h"
@@ -23,7 +24,6 @@
 #include "shell/commands.h"
 #include "shell/dialog_templates.h"
 #include "shell/file_dialog_rules.h"
-#include "shell/file_read_notice.h"
 #include "shell/manual.h"
 #include "shell/playback_state.h"
 #include "signal/wav_synth.h"
@@ -122,6 +122,11 @@ TEST_F(MainWindowTest, CommandsRepaintOrRedrawOnlyTheMenuBar)
         {CMD_EDIT_NOTE, 1, true},       {CMD_SAVE_TEXT, 1, true},
     };
     wave_data.frame_count = 1;  // enables the convert commands
+    // The manual goes to an opener that takes it, so no box follows later.
+    const QByteArray path = qgetenv("PATH");
+    test::write_text(dir.file("xdg-open"), "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(dir.file("xdg-open"), std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(dir.path().string()) + ":" + path);
     for (const Row& r : rows) {
         ModalScript script;
         for (int i = 0; i < r.answers; ++i)
@@ -131,6 +136,7 @@ TEST_F(MainWindowTest, CommandsRepaintOrRedrawOnlyTheMenuBar)
         EXPECT_TRUE(script.done() && script.unexpected().empty()) << r.command;
         EXPECT_EQ(window->command_repaints() > before, r.repaints) << r.command;
     }
+    qputenv("PATH", path);
     wave_data.frame_count = 0;
 }
 
@@ -218,7 +224,7 @@ TEST_F(MainWindowTest, AFifoChosenAsAMidiFileIsRefusedWithoutWaitingAndChangesNo
         script.then(uitest::accept_file(fifo)).then(uitest::read_message(&notice));
         trigger(command);
         EXPECT_TRUE(script.done());
-        EXPECT_EQ(notice.toStdString(), file_read_notice(fifo.c_str(), FileReadProblem::NotRegularFile));
+        EXPECT_NE(notice.toStdString().find("通常のファイルではありません"), std::string::npos) << notice.toStdString();
         EXPECT_EQ(midi_event_list.event_count, 4);
         EXPECT_EQ(conversion_status.document_state, 1);
     }
@@ -305,10 +311,104 @@ TEST_F(MainWindowTest, AClickSelectsANoteOnlyInTheRollAndAlwaysRepaints)
         << "the roll fills the client widget above the status bar";
 }
 
-TEST_F(MainWindowTest, TheManualSitsBesideTheProgram)
+// Opening the manual is the desktop's business (xdg-open here); when it finds no program
+// for the file the user is told, and the window never waits for it.
+TEST_F(MainWindowTest, TheManualSitsBesideTheProgramAndAFailedOpeningIsTold)
 {
     EXPECT_TRUE(std::filesystem::exists(manual_path())) << manual_path();
-    trigger(CMD_MANUAL);  // opening it is the desktop's business; it must not block
+    const QByteArray path = qgetenv("PATH");
+    struct Row {
+        int exit_status;
+        bool told;
+    };
+    for (const Row r : {Row{0, false}, Row{3, true}}) {
+        const std::string opener = dir.file("xdg-open");
+        test::write_text(opener, "#!/bin/sh\nexit " + std::to_string(r.exit_status) + "\n");
+        std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+        qputenv("PATH", QByteArray::fromStdString(dir.path().string()) + ":" + path);
+        QString message;
+        {
+            ModalScript script;
+            if (r.told)
+                script.then(uitest::read_message(&message));
+            trigger(CMD_MANUAL);
+            if (r.told)
+                EXPECT_TRUE(uitest::wait_until([&script] { return script.done(); }, 10000));
+            else
+                uitest::wait_until([] { return false; }, 500);
+            EXPECT_TRUE(script.unexpected().empty()) << r.exit_status;
+        }
+        qputenv("PATH", path);
+        if (r.told) {
+            EXPECT_TRUE(message.contains(QString::fromStdString(manual_path()))) << message.toStdString();
+            EXPECT_TRUE(message.contains(QStringLiteral("アプリケーションが見つかりません")));
+        }
+    }
+}
+
+// A read that fails names the file and the reason and keeps what was loaded and shown; a
+// save that fails names the file and the reason.
+TEST_F(MainWindowTest, FailedReadsAndSavesAreToldAndLoseNothing)
+{
+    load_two_notes();
+    conversion_status.document_state = 2;
+    window->run_prologue();
+    test::write_text(dir.file("junk.mid"), "MThd junk");
+    test::write_text(dir.file("junk.wav"), "RIFF junk");
+    struct Row {
+        int32_t command;
+        std::string path;
+        const char* reason;
+    };
+    const Row rows[] = {
+        {CMD_READ_SMF, dir.file("junk.mid"), "SMF形式MIDIファイルとして読めないか"},
+        {CMD_READ_TEXT, dir.file("junk.mid"), "MIDIイベントが見つかりません"},
+        {CMD_READ_WAVE, dir.file("junk.wav"), "対応するWAV形式"},
+        {CMD_SAVE_TEXT, dir.file("none/a.txt"), "保存先のフォルダがありません。"},
+    };
+    for (const Row& r : rows) {
+        QString message;
+        {
+            ModalScript script;
+            script.then(uitest::accept_file(r.path)).then(uitest::read_message(&message));
+            trigger(r.command);
+            EXPECT_TRUE(script.done()) << r.path;
+        }
+        EXPECT_TRUE(message.contains(QString::fromStdString(r.path))) << message.toStdString();
+        EXPECT_TRUE(message.contains(QString::fromUtf8(r.reason))) << message.toStdString();
+        EXPECT_EQ(midi_event_list.event_count, 4) << r.path;
+        EXPECT_EQ(midi_event_list.selected_on, 0) << r.path;
+        EXPECT_EQ(conversion_status.document_state, 2) << r.path << ": the view stays";
+    }
+}
+
+// 単一ノート編集 needs a selected note: without one it is grayed.
+TEST_F(MainWindowTest, EditNoteIsGrayedWhileNoNoteIsSelected)
+{
+    load_two_notes();
+    EXPECT_TRUE(enabled(CMD_EDIT_NOTE));
+    deselect_note();
+    EXPECT_FALSE(enabled(CMD_EDIT_NOTE));
+    EXPECT_TRUE(enabled(CMD_FILTER));
+    ModalScript script;
+    trigger(CMD_EDIT_NOTE);  // no dialog opens
+    EXPECT_TRUE(script.unexpected().empty());
+    ASSERT_TRUE(select_note_events(0, 2));
+    EXPECT_TRUE(enabled(CMD_EDIT_NOTE));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, EngineMessagesAreShownInJapanese)
+{
+    QString message;
+    uitest::ModalScript script;
+    script.then(uitest::read_message(&message));
+    show_message("Tonagram", "Cannot create the analysis file \"/x/a.fft\".");
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(message, QStringLiteral("解析ファイル「/x/a.fft」を作成できません。"));
 }
 
 } // namespace

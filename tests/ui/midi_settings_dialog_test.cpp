@@ -11,6 +11,7 @@
 #include "playback/midi_settings_rules.h"
 #include "ui/dialog_units.h"
 #include "ui/dialogs/midi_settings_dialog.h"
+#include "ui/dialogs/template_dialog.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ TEST(MidiSettingsDialog, BuildsEveryControlAtItsPlaceFromTheSettings)
     QStringList labels;
     for (const QLabel* label : dialog->findChildren<QLabel*>(QStringLiteral("label")))
         labels << label->text();
-    for (const DialogControl& c : MIDI_SETTINGS_CONTROLS) {
+    for (const ControlTemplate& c : MIDI_SETTINGS_CONTROLS) {
         const QRect place = dialog_rect(units, c.x, c.y, c.width, c.height);
         if (c.id == MIDI_LABEL) {
             EXPECT_TRUE(labels.contains(QString::fromUtf8(c.text))) << c.text;
@@ -47,6 +48,10 @@ TEST(MidiSettingsDialog, BuildsEveryControlAtItsPlaceFromTheSettings)
         const QWidget* widget = control<QWidget>(*dialog, c.id);
         ASSERT_NE(widget, nullptr) << c.id;
         EXPECT_EQ(widget->geometry(), place) << c.id;
+        // Built through the same template path as the shell's dialogs.
+        QWidget scratch;
+        EXPECT_STREQ(widget->metaObject()->className(), make_control(c, &scratch)->metaObject()->className())
+            << c.id;
         if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
             EXPECT_EQ(button->text(), QString::fromUtf8(c.text)) << c.id;
         }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QWindow>
 
 #include "core/status.h"
 #include "playback/midi_player.h"
@@ -55,6 +56,26 @@ TEST_F(WavePlayer, OpensOverTheActiveWindowAndReturnsToIdleWithoutUserAction)
     EXPECT_EQ(wave_playing, 0);
 }
 
+// The player plays the loaded WAV file, not the file a dialog chose last, and its window
+// belongs to the main window: it stays above it and goes with it.
+TEST_F(WavePlayer, PlaysTheLoadedWaveInAWindowOfTheMainWindow)
+{
+    ASSERT_TRUE(set_current_path(dir.file("tone.txt").c_str()));  // as after a TXT save
+    window->command_action(CMD_PLAY_WAVE)->trigger();
+    QWidget* player = wave_player_window();
+    ASSERT_NE(player, nullptr);
+    EXPECT_TRUE(player->windowTitle().endsWith(QStringLiteral("tone.wav"))) << player->windowTitle().toStdString();
+    EXPECT_EQ(player->parentWidget(), window.get());
+    EXPECT_TRUE(player->isWindow());
+    ASSERT_NE(player->windowHandle(), nullptr);
+    EXPECT_EQ(player->windowHandle()->transientParent(), window->windowHandle());
+    window->command_action(CMD_STOP_PLAYBACK)->trigger();
+
+    reset_wave_data();
+    window->run_prologue();
+    EXPECT_FALSE(window->command_action(CMD_PLAY_WAVE)->isEnabled()) << "no WAV loaded, nothing to play";
+}
+
 TEST_F(WavePlayer, ClosingTheMainWindowClosesThePlayer)
 {
     window->command_action(CMD_PLAY_WAVE)->trigger();
@@ -86,9 +107,16 @@ TEST_F(WavePlayer, MidiPlaybackReturnsToIdleByItselfAtTheEnd)
     EXPECT_EQ(conversion_status.document_state, 2);
     window->run_prologue();
     EXPECT_TRUE(window->command_action(CMD_STOP_PLAYBACK)->isEnabled());
-    window->command_action(CMD_PLAY_WAVE)->trigger();  // MIDI plays on; no WAV player starts
-    EXPECT_EQ(wave_player_window(), nullptr);
+    // One player at a time: each play command stops the other first, so the stop command
+    // always reaches what plays.
+    window->command_action(CMD_PLAY_WAVE)->trigger();
+    EXPECT_FALSE(midi_playback_running());
+    EXPECT_NE(wave_player_window(), nullptr);
+    EXPECT_EQ(playback_state, 1);
     window->command_action(CMD_PLAY_MIDI)->trigger();
+    EXPECT_EQ(wave_player_window(), nullptr);
+    EXPECT_EQ(playback_state, 2);
+    EXPECT_TRUE(midi_playback_running());
     while (!midi_player.end_reached.load())
         player_tick();  // the timer's work, done here
     ASSERT_TRUE(uitest::wait_until([] { return playback_state == 0; }, 5000));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -113,6 +114,46 @@ TEST(RollGeometry, SecondMarks)
 
 // Any note range costs work in proportion to the window: an upside-down range has no
 // rows, the widest range one note per pixel row.
+// Long data: every grid line stays, a label is drawn only where it starts past the end of
+// the label before it and SECOND_LABEL_GAP more.
+TEST(RollGeometry, SecondLabelsNeverOverlap)
+{
+    const auto width = [](const std::string& text) { return static_cast<int32_t>(8 * text.size()); };
+    struct Case {
+        const char* what;
+        std::vector<int32_t> xs;        // mark k+1 at xs[k]
+        std::vector<int32_t> labelled;  // seconds whose labels are drawn
+    };
+    const std::vector<Case> cases = {
+        {"wide steps keep every label", {100, 200, 300}, {1, 2, 3}},
+        // "1 [sec]" is 56 wide: the next label may start at 30 + 56 + 4 = 90.
+        {"the first label is long", {30, 60, 89, 90, 100, 111, 112}, {1, 4, 6}},
+        {"one pixel a second", {31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41}, {1}},
+        {"no marks", {}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<SecondMark> marks;
+        for (size_t k = 0; k < c.xs.size(); ++k)
+            marks.push_back({c.xs[k], static_cast<int32_t>(k + 1)});
+        std::vector<int32_t> seconds;
+        for (const SecondMark& m : labelled_second_marks(marks, width))
+            seconds.push_back(m.second);
+        EXPECT_EQ(seconds, c.labelled) << c.what;
+    }
+    EXPECT_EQ(second_label_text(1), "1 [sec]");
+    EXPECT_EQ(second_label_text(600), "600");
+
+    // Ten minutes in 900 pixels: 600 grid lines, labels at least their width apart.
+    const PlotFrame f = compute_plot_frame(1000, 600, FULL_PLOT_LAYOUT);
+    const std::vector<SecondMark> marks = second_marks(f, 1536, int64_t{1536} * 600);
+    const std::vector<SecondMark> labelled = labelled_second_marks(marks, width);
+    EXPECT_GT(marks.size(), 500u);
+    EXPECT_LT(labelled.size(), marks.size() / 10);
+    for (size_t i = 1; i < labelled.size(); ++i)
+        EXPECT_GE(labelled[i].x, labelled[i - 1].x + width(second_label_text(labelled[i - 1].second)) +
+                                     SECOND_LABEL_GAP);
+}
+
 TEST(RollGeometry, AnyNoteRangeIsBoundedByTheWindow)
 {
     const RollGeometry upside_down{frame_of(0, 600, 120), 0, -1};  // 0..4294967295 typed as unsigned

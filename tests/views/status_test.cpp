@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/dialog_numbers.h"
+#include "midi/dialog_numbers.h"
 #include "core/settings.h"
 #include "midi/note_selection.h"
 #include "support/midi_events.h"

@@ -11,6 +11,7 @@
 #include "playback/gm_sound_set.h"
 #include "playback/midi_settings_rules.h"
 #include "ui/dialog_units.h"
+#include "ui/dialogs/template_dialog.h"
 #include "ui/japanese_ui.h"
 
 namespace {
@@ -38,7 +39,7 @@ public:
         setFont(dialog_font());
         const DialogUnits units = dialog_units_for(font());
         setFixedSize(dialog_size(units, MIDI_SETTINGS_WIDTH, MIDI_SETTINGS_HEIGHT));
-        for (const DialogControl& control : MIDI_SETTINGS_CONTROLS)
+        for (const ControlTemplate& control : MIDI_SETTINGS_CONTROLS)
             add_control(control)->setGeometry(
                 dialog_rect(units, control.x, control.y, control.width, control.height));
         fill_lists();
@@ -47,34 +48,17 @@ public:
     }
 
 private:
-    QWidget* add_control(const DialogControl& control)
+    QWidget* add_control(const ControlTemplate& control)
     {
-        const QString text = QString::fromUtf8(control.text);
-        QWidget* widget = nullptr;
-        switch (control.kind) {
-        case DialogControlKind::label:
-            widget = new QLabel(text, this);
-            break;
-        case DialogControlKind::edit:
-        case DialogControlKind::read_only_edit: {
-            auto* edit = new QLineEdit(this);
-            edit->setReadOnly(control.kind == DialogControlKind::read_only_edit);
+        QWidget* widget = make_control(control, this);
+        if (auto* edit = qobject_cast<QLineEdit*>(widget))
             fields_[control.id] = edit;
-            widget = edit;
-            break;
-        }
-        case DialogControlKind::list_box:
-            lists_[control.id] = new QListWidget(this);
-            widget = lists_[control.id];
-            break;
-        case DialogControlKind::button:
-        case DialogControlKind::default_button: {
-            auto* button = new QPushButton(text, this);
-            button->setDefault(control.kind == DialogControlKind::default_button);
+        else if (auto* list = qobject_cast<QListWidget*>(widget))
+            lists_[control.id] = list;
+        else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            // In this dialog Enter presses the focused button.
+            button->setAutoDefault(true);
             connect(button, &QPushButton::clicked, this, [this, id = control.id] { press(id); });
-            widget = button;
-            break;
-        }
         }
         widget->setObjectName(control.id == MIDI_LABEL ? QStringLiteral("label")
                                                        : QString::number(control.id));

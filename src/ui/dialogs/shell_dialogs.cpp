@@ -1,6 +1,6 @@
 #include "ui/dialogs/shell_dialogs.h"
 
-#include "core/conversion_dialogs.h"
+#include "shell/conversion_dialogs.h"
 #include "midi/list_dialogs.h"
 #include "midi/note_edit_dialog.h"
 #include "shell/dialog_templates.h"

@@ -4,13 +4,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "shell/dialog_templates.h"
 #include "ui/app_icon.h"
 #include "ui/dialog_units.h"
-
-namespace {
 
 QWidget* make_control(const ControlTemplate& c, QWidget* parent)
 {
@@ -42,11 +42,11 @@ QWidget* make_control(const ControlTemplate& c, QWidget* parent)
         icon->setPixmap(tonagram_icon().pixmap(32, 32));
         return icon;
     }
+    case ControlKind::ListBox:
+        return new QListWidget(parent);
     }
     return nullptr;
 }
-
-} // namespace
 
 TemplateDialog::TemplateDialog(int32_t template_id, DialogRules rules, QWidget* owner)
     : QDialog(owner), rules_(std::move(rules))
@@ -120,6 +120,11 @@ void TemplateDialog::press(int32_t id)
         outcome.result = id;
     show_texts(outcome.shown);
     show_checks();
+    if (!outcome.refusal.empty()) {
+        QMessageBox box(QMessageBox::Warning, windowTitle(), QString::fromStdString(outcome.refusal),
+                        QMessageBox::Ok, this);
+        box.exec();
+    }
     if (outcome.result != 0)
         done(outcome.result);
 }

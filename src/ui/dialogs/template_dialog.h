@@ -10,7 +10,7 @@
 #include <map>
 #include <vector>
 
-#include "core/dialog_controls.h"
+#include "midi/dialog_controls.h"
 
 struct DialogRules {
     std::function<std::vector<ControlText>()> texts;    // the fields on opening
@@ -44,6 +44,11 @@ private:
     DialogRules rules_;
     std::map<int32_t, QWidget*> controls_;
 };
+
+// The widget of one control template, a child of parent, not yet placed: a label, a
+// number field, a check box, a push button (Enter presses only the default one), a frame,
+// the icon or a list box.
+QWidget* make_control(const ControlTemplate& c, QWidget* parent);
 
 // Runs a template dialog modally; returns its result (1 OK, 2 cancel).
 int exec_template_dialog(int32_t template_id, DialogRules rules, QWidget* owner);

@@ -110,6 +110,11 @@ void gdi_rectangle(QPainter& painter, const GdiPen& pen, const QColor& brush, Pi
         painter.fillRect(inside, brush);
 }
 
+int gdi_text_width(const QString& text)
+{
+    return QFontMetrics(view_font()).horizontalAdvance(text);
+}
+
 void gdi_text(QPainter& painter, int x, int y, const QString& text, const QColor& colour,
               const QColor& background)
 {

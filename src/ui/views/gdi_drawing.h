@@ -34,5 +34,7 @@ void gdi_line(QPainter& painter, const GdiPen& pen, PlotPoint from, PlotPoint to
 // A line from points[0] through every further point.
 void gdi_polyline(QPainter& painter, const GdiPen& pen, std::span<const PlotPoint> points);
 void gdi_rectangle(QPainter& painter, const GdiPen& pen, const QColor& brush, PixelRect rect);
+// The width in pixels of the cell gdi_text draws for text.
+int gdi_text_width(const QString& text);
 void gdi_text(QPainter& painter, int x, int y, const QString& text, const QColor& colour,
               const QColor& background);

@@ -59,10 +59,12 @@ void draw_keyboard(QPainter& painter, const RollGeometry& g)
 
 void draw_second_labels(QPainter& painter, const PlotFrame& f, const std::vector<SecondMark>& marks)
 {
-    for (const SecondMark& mark : marks) {
-        const QString text = mark.second == 1 ? QStringLiteral("%1 [sec]").arg(mark.second) : QString::number(mark.second);
-        gdi_text(painter, mark.x, f.plot_top + f.plot_height - 16, text, LABEL_COLOUR, Qt::white);
-    }
+    const auto width = [](const std::string& text) {
+        return static_cast<int32_t>(gdi_text_width(QString::fromStdString(text)));
+    };
+    for (const SecondMark& mark : labelled_second_marks(marks, width))
+        gdi_text(painter, mark.x, f.plot_top + f.plot_height - 16,
+                 QString::fromStdString(second_label_text(mark.second)), LABEL_COLOUR, Qt::white);
 }
 
 void draw_key_mark(QPainter& painter, const RollEventShapes& shapes)

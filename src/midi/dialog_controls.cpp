@@ -1,4 +1,4 @@
-#include "core/dialog_controls.h"
+#include "midi/dialog_controls.h"
 
 std::string unsigned_field_text(int32_t value)
 {

@@ -3,9 +3,12 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <cstdlib>
 
-#include "core/conversion_dialogs.h"
+#include "conversion/conversion_driver.h"
 #include "core/settings.h"
+#include "shell/conversion_dialogs.h"
+#include "shell/gui_messages.h"
 #include "support/test_support.h"
 
 namespace {
@@ -166,6 +169,77 @@ TEST_F(SettingsDialogs, ConversionDialogAppliesThePresetAtEveryOpeningAndKeepsIt
     for (int32_t i = 0; i < 10; ++i)
         EXPECT_EQ(*targets[i], 100 + i) << 1003 + i;
     EXPECT_EQ(s.BIT_RATE, -1) << "an unsigned box keeps the bits";
+}
+
+// OK refuses what the conversion would refuse, in Japanese, stores none of the boxes, and
+// shows the kept setting in the box that held the refused value. What it lets through the
+// conversion accepts.
+TEST_F(SettingsDialogs, OkRefusesValuesTheConversionWouldRefuseAndKeepsThePreviousValues)
+{
+    struct Row {
+        const char* what;
+        bool analysis_dialog;
+        std::map<int32_t, std::string> typed;
+        const char* refusal;  // nullptr: accepted
+        int32_t box;          // the box shown again
+    };
+    const Row rows[] = {
+        {"time resolution 0", false, {{1012, "0"}}, TIME_UNIT_REFUSED_TEXT, 1012},
+        {"time resolution not a number", false, {{1012, "abc"}}, TIME_UNIT_REFUSED_TEXT, 1012},
+        {"time resolution beyond int32", false, {{1012, "3000000000"}}, TIME_UNIT_REFUSED_TEXT, 1012},
+        {"time resolution 1", false, {{1012, "1"}}, nullptr, 0},
+        {"highest note 128", false, {{1008, "128"}}, KEY_RANGE_REFUSED_TEXT, 1008},
+        {"lowest note above the highest", false, {{1007, "90"}, {1008, "80"}}, KEY_ORDER_REFUSED_TEXT, 1007},
+        {"notes 0 and 127", false, {{1007, "0"}, {1008, "127"}}, nullptr, 0},
+        {"range before the time resolution", false, {{1007, "200"}, {1012, "0"}}, KEY_RANGE_REFUSED_TEXT, 1007},
+        {"frame width 16", true, {{1004, "16"}}, FFT_SIZE_REFUSED_TEXT, 1004},
+        {"frame width 65536", true, {{1004, "65536"}}, FFT_SIZE_REFUSED_TEXT, 1004},
+        {"frame width 32", true, {{1004, "32"}}, nullptr, 0},
+    };
+    for (const Row& r : rows) {
+        test::reset_engine_state();
+        conversion_settings.KEY_MIN = 40;
+        const ConversionSettings before = conversion_settings;
+        Fields f = fields_of(r.analysis_dialog ? open_analysis_dialog() : open_conversion_dialog());
+        const ConversionSettings opened = conversion_settings;  // after the preset
+        f.text[1003] = "7";  // an allowed box typed with it
+        for (const auto& [id, text] : r.typed)
+            f.text[id] = text;
+        const DialogPress p = r.analysis_dialog ? press_analysis_dialog(1, f.reader())
+                                                : press_conversion_dialog(1, f.reader());
+        if (!r.refusal) {
+            EXPECT_EQ(p.result, 1) << r.what;
+            EXPECT_TRUE(p.refusal.empty()) << r.what;
+            EXPECT_EQ(refused_conversion_setting(), nullptr) << r.what;
+            continue;
+        }
+        EXPECT_EQ(p.result, 0) << r.what << ": the dialog stays open";
+        EXPECT_EQ(p.refusal, r.refusal) << r.what;
+        ASSERT_EQ(p.shown.size(), 1u) << r.what;
+        EXPECT_EQ(p.shown[0].id, r.box) << r.what;
+        EXPECT_EQ(p.shown[0].text, std::to_string(static_cast<uint32_t>(
+                                       r.box == 1004 ? before.FFT_SIZE
+                                       : r.box == 1012 ? before.TIME_UNIT
+                                       : r.box == 1007 ? before.KEY_MIN : before.KEY_MAX)))
+            << r.what;
+        EXPECT_EQ(conversion_settings.OVERTONE_LEVEL, opened.OVERTONE_LEVEL) << r.what;
+        EXPECT_EQ(conversion_settings.SL_INTERVAL, opened.SL_INTERVAL) << r.what;
+        // The same values given to the conversion are refused with the same words.
+        for (const auto& [id, text] : r.typed) {
+            const int32_t value = static_cast<int32_t>(std::strtoul(text.c_str(), nullptr, 10));
+            if (r.analysis_dialog)
+                conversion_settings.FFT_SIZE = value;
+            else if (id == 1007)
+                conversion_settings.KEY_MIN = value;
+            else if (id == 1008)
+                conversion_settings.KEY_MAX = value;
+            else
+                conversion_settings.TIME_UNIT = value;
+        }
+        const char* engine = refused_conversion_setting();
+        ASSERT_NE(engine, nullptr) << r.what;
+        EXPECT_EQ(gui_message_text(engine), r.refusal) << r.what;
+    }
 }
 
 } // namespace

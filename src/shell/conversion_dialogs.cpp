@@ -1,9 +1,11 @@
-#include "core/conversion_dialogs.h"
+#include "shell/conversion_dialogs.h"
 
 #include <span>
 
-#include "core/dialog_numbers.h"
 #include "core/settings.h"
+#include "core/settings_check.h"
+#include "midi/dialog_numbers.h"
+#include "shell/gui_messages.h"
 
 int32_t SAVE_SETTINGS = 0;
 int32_t (*save_all_settings)() = save_settings;
@@ -15,22 +17,29 @@ struct BoundField {
     int32_t* field;
 };
 
-ConversionSettings& s = conversion_settings;  // the record both dialogs edit
+// A number box and the setting it edits.
+struct NumberField {
+    int32_t id;
+    int32_t ConversionSettings::*field;
+};
 
-const BoundField ANALYSIS_NUMBERS[] = {
-    {1003, &s.OVERTONE_LEVEL}, {1004, &s.FFT_SIZE},    {1005, &s.VARY_RATE},
-    {1006, &s.SL_DIFFLEVEL},   {1007, &s.SL_DIFFNOTE}, {1008, &s.MAX_OVERTONE},
-    {1009, &s.MAX_ANAL_CYCLE},
+ConversionSettings& s = conversion_settings;  // the record both dialogs edit
+using CS = ConversionSettings;
+
+const NumberField ANALYSIS_NUMBERS[] = {
+    {1003, &CS::OVERTONE_LEVEL}, {1004, &CS::FFT_SIZE},    {1005, &CS::VARY_RATE},
+    {1006, &CS::SL_DIFFLEVEL},   {1007, &CS::SL_DIFFNOTE}, {1008, &CS::MAX_OVERTONE},
+    {1009, &CS::MAX_ANAL_CYCLE},
 };
 const BoundField ANALYSIS_CHECKS[] = {
     {1024, &s.OVERTONE_CORRECT}, {1025, &s.FINE_NOTE}, {1026, &SAVE_SETTINGS},
     {1027, &s.FUNDAMENTAL_CORRECT},
 };
 
-const BoundField CONVERSION_NUMBERS[] = {
-    {1003, &s.SL_INTERVAL}, {1004, &s.SL_DIFFNOTE_ABS}, {1005, &s.MINIMUM_LEVEL},
-    {1006, &s.MAXIMUM_LEVEL}, {1007, &s.KEY_MIN}, {1008, &s.KEY_MAX}, {1009, &s.SL_LENGTH},
-    {1010, &s.SL_LEVEL}, {1011, &s.MAX_HARMONY}, {1012, &s.TIME_UNIT}, {1013, &s.BIT_RATE},
+const NumberField CONVERSION_NUMBERS[] = {
+    {1003, &CS::SL_INTERVAL}, {1004, &CS::SL_DIFFNOTE_ABS}, {1005, &CS::MINIMUM_LEVEL},
+    {1006, &CS::MAXIMUM_LEVEL}, {1007, &CS::KEY_MIN}, {1008, &CS::KEY_MAX}, {1009, &CS::SL_LENGTH},
+    {1010, &CS::SL_LEVEL}, {1011, &CS::MAX_HARMONY}, {1012, &CS::TIME_UNIT}, {1013, &CS::BIT_RATE},
 };
 const BoundField CONVERSION_CHECKS[] = {
     {1024, &s.FLT_CONNECT},      {1025, &SAVE_SETTINGS},      {1026, &s.SCALE_FILTER},
@@ -41,11 +50,11 @@ const BoundField CONVERSION_CHECKS[] = {
     {1039, &s.VR_INTERVAL},
 };
 
-std::vector<ControlText> unsigned_texts(std::span<const BoundField> fields)
+std::vector<ControlText> unsigned_texts(std::span<const NumberField> fields)
 {
     std::vector<ControlText> texts;
-    for (const BoundField& f : fields)
-        texts.push_back({f.id, unsigned_field_text(*f.field)});
+    for (const NumberField& f : fields)
+        texts.push_back({f.id, unsigned_field_text(s.*f.field)});
     return texts;
 }
 
@@ -69,11 +78,48 @@ bool invert_check(std::span<const BoundField> checks, int32_t id)
     return false;
 }
 
-// OK of either dialog: every number box into its field, then the save when asked.
-DialogPress accept(std::span<const BoundField> numbers, const ControlTexts& texts)
+// A value the conversion refuses, checked on the settings a dialog's OK would store.
+struct BoxRule {
+    int32_t id;  // the box that holds it
+    bool (*refused)(const ConversionSettings&);
+    const char* const* text;
+};
+
+bool outside_note_range(int32_t note)
 {
-    for (const BoundField& f : numbers)
-        *f.field = read_dialog_int(texts(f.id), false);
+    return note < 0 || note > 127;
+}
+
+const BoxRule ANALYSIS_RULES[] = {
+    {1004, [](const ConversionSettings& c) { return c.FFT_SIZE < FFT_SIZE_MIN || c.FFT_SIZE > FFT_SIZE_MAX; },
+     &FFT_SIZE_REFUSED_TEXT},
+};
+
+const BoxRule CONVERSION_RULES[] = {
+    {1007, [](const ConversionSettings& c) { return outside_note_range(c.KEY_MIN); }, &KEY_RANGE_REFUSED_TEXT},
+    {1008, [](const ConversionSettings& c) { return outside_note_range(c.KEY_MAX); }, &KEY_RANGE_REFUSED_TEXT},
+    {1007, [](const ConversionSettings& c) { return c.KEY_MIN > c.KEY_MAX; }, &KEY_ORDER_REFUSED_TEXT},
+    {1012, [](const ConversionSettings& c) { return c.TIME_UNIT <= 0; }, &TIME_UNIT_REFUSED_TEXT},
+};
+
+// OK of either dialog: every number box into its field, then the save when asked. A value
+// the conversion would refuse stores nothing: the dialog stays open with the message and
+// the refused box shows the value the setting keeps.
+DialogPress accept(std::span<const NumberField> numbers, std::span<const BoxRule> rules,
+                   const ControlTexts& texts)
+{
+    ConversionSettings candidate = s;
+    for (const NumberField& f : numbers)
+        candidate.*f.field = read_dialog_int(texts(f.id), false);
+    for (const BoxRule& rule : rules) {
+        if (!rule.refused(candidate))
+            continue;
+        for (const NumberField& f : numbers) {
+            if (f.id == rule.id)
+                return {0, {{f.id, unsigned_field_text(s.*f.field)}}, *rule.text};
+        }
+    }
+    s = candidate;
     if (SAVE_SETTINGS == 1)
         save_all_settings();
     return {DIALOG_OK, {}};
@@ -107,7 +153,7 @@ DialogPress press_analysis_dialog(int32_t id, const ControlTexts& texts)
 {
     switch (id) {
     case DIALOG_OK:
-        return accept(ANALYSIS_NUMBERS, texts);
+        return accept(ANALYSIS_NUMBERS, ANALYSIS_RULES, texts);
     case DIALOG_CANCEL:
         return {DIALOG_CANCEL, {}};
     case 1054:
@@ -142,7 +188,7 @@ DialogPress press_conversion_dialog(int32_t id, const ControlTexts& texts)
 {
     switch (id) {
     case DIALOG_OK:
-        return accept(CONVERSION_NUMBERS, texts);
+        return accept(CONVERSION_NUMBERS, CONVERSION_RULES, texts);
     case DIALOG_CANCEL:
         return {DIALOG_CANCEL, {}};
     default:

@@ -1,4 +1,4 @@
-#include "core/dialog_numbers.h"
+#include "midi/dialog_numbers.h"
 
 #include <cctype>
 #include <cstddef>
