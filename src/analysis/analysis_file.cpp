@@ -303,6 +303,37 @@ FileHandle open_analysis_file()
     return open_file(path, "rb");
 }
 
+bool usable_analysis_block(const AnalysisBlockHeader& header)
+{
+    return header.position >= 0 && header.duration >= 0;
+}
+
+bool usable_analysis_record(const FrameNoteRecord& record)
+{
+    return record.note >= 0 && record.note < MIDI_NOTE_COUNT && record.fine_step >= 0 &&
+           record.fine_step < FINE_STEPS;
+}
+
+namespace {
+
+// Reads the next block whole and checks it; its largest level in largest. False at the end
+// of the file and at the first damage.
+bool count_block(AnalysisReader& reader, AnalysisBlockHeader& header, int32_t& largest)
+{
+    if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block || !usable_analysis_block(header))
+        return false;
+    largest = 0;
+    FrameNoteRecord record;
+    for (int32_t i = 0; i < header.record_count; ++i) {
+        if (!read_analysis_record(reader, record) || !usable_analysis_record(record))
+            return false;
+        largest = std::max(largest, record.level);
+    }
+    return true;
+}
+
+} // namespace
+
 int32_t count_analysis_records()
 {
     FileHandle file = open_analysis_file();
@@ -312,25 +343,14 @@ int32_t count_analysis_records()
     int32_t first_line[3];
     if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
         return 0;
-    max_level = 0;
     int32_t total = 0;
     int32_t largest = 0;
     AnalysisBlockHeader header;
-    for (;;) {
-        BlockHeaderRead read = read_analysis_block_header(reader, header);
-        if (read == BlockHeaderRead::EndOfFile)
-            break;
-        if (read == BlockHeaderRead::Damaged)
-            return 0;
-        FrameNoteRecord record;
-        for (int32_t i = 0; i < header.record_count; ++i) {
-            if (!read_analysis_record(reader, record))
-                return 0;
-            largest = std::max(largest, record.level);
-        }
+    for (int32_t block_largest = 0; count_block(reader, header, block_largest);) {
         if (total > INT32_MAX - header.record_count)
-            return 0;
+            break;
         total += header.record_count;
+        largest = std::max(largest, block_largest);
     }
     max_level = largest;
     return total;

@@ -77,12 +77,19 @@ BlockHeaderRead read_analysis_block_header(AnalysisReader& reader, AnalysisBlock
 // Reads one record line (note, fine step, level, continuity). False when missing.
 bool read_analysis_record(AnalysisReader& reader, FrameNoteRecord& record);
 
+// Whether a block read whole can be used: a frame at no negative position or duration,
+// and records whose note and fine step exist. The readers stop before the first block
+// that is not, so that every reader of one file keeps the same complete blocks.
+bool usable_analysis_block(const AnalysisBlockHeader& header);
+bool usable_analysis_record(const FrameNoteRecord& record);
+
 // Opens the analysis file of the WAV file in current_path for reading; empty when it has no
 // analysis path or cannot be opened.
 FileHandle open_analysis_file();
 
-// Opens the analysis file of current_path, checks its header and counts its record lines,
-// recomputing max_level. Returns 0 for a missing file and refuses a damaged one (a header
-// or block cut short, a value that is no number, a block record count outside
-// 0..ANALYSIS_BLOCK_CAPACITY) with 0 as well.
+// Opens the analysis file of current_path, checks its header and counts the record lines of
+// its blocks up to the first one that is damaged (cut short, a value that is no number, a
+// record count outside 0..ANALYSIS_BLOCK_CAPACITY, or not usable), recomputing max_level
+// over the blocks counted: a damaged block ends the file, as it does for note extraction.
+// Returns 0 for a missing file or a damaged header.
 int32_t count_analysis_records();

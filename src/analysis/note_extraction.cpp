@@ -38,11 +38,6 @@ struct ExtractionState {
     OpenSegmentTable open_segment;
 };
 
-bool valid_record(const FrameNoteRecord& r)
-{
-    return r.note >= 0 && r.note < MIDI_NOTE_COUNT && r.fine_step >= 0 && r.fine_step < FINE_STEPS;
-}
-
 // Reads the next block whole, its records after those of records, and checks it can be
 // used; false (records as they were) at the end or at damage.
 bool read_block(AnalysisReader& reader, int32_t room, AnalysisBlockHeader& header,
@@ -50,12 +45,12 @@ bool read_block(AnalysisReader& reader, int32_t room, AnalysisBlockHeader& heade
 {
     if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block)
         return false;
-    if (header.record_count > room || header.position < 0 || header.duration < 0)
+    if (header.record_count > room || !usable_analysis_block(header))
         return false;
     const size_t first = records.size();
     records.resize(first + static_cast<size_t>(header.record_count));
     for (size_t i = first; i < records.size(); ++i) {
-        if (!read_analysis_record(reader, records[i]) || !valid_record(records[i])) {
+        if (!read_analysis_record(reader, records[i]) || !usable_analysis_record(records[i])) {
             records.resize(first);
             return false;
         }

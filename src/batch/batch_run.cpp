@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/status.h"
+#include "core/temporary_files.h"
 #include "midi/midi_event_list.h"
 #include "midi/smf_writer.h"
 #include "midi/text_midi_writer.h"
@@ -116,9 +119,21 @@ int convert_one(const std::string& file, const std::vector<std::string>& option_
         return EXIT_FAILED;
     }
 
+    // Ctrl-C during the analysis must not leave its temporary file behind.
+    remove_temporary_files_on_signals();
     std::printf("Now MIDI Conversion Start !\n");
     std::fflush(stdout);
-    const int32_t events = run_conversion();
+    int32_t events = 0;
+    try {
+        events = run_conversion();
+    } catch (const std::bad_alloc&) {
+        // Caught, not left to end the program: unwinding removes the temporary files.
+        std::printf("\nNot enough memory for the conversion: nothing written.\n");
+        return EXIT_FAILED;
+    } catch (const std::exception& failure) {
+        std::printf("\nThe conversion failed (%s): nothing written.\n", failure.what());
+        return EXIT_FAILED;
+    }
     std::printf("\nMIDI Event Data:%d are created.\n", events);
     if (events <= 0 && shown_message_count.load() != messages_before)
         return EXIT_FAILED;

@@ -18,10 +18,30 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // fopen with ownership; empty when the file cannot be opened.
 FileHandle open_file(const char* path, const char* mode);
 
-// The whole content of a regular file, or nothing when it cannot be read (a directory
-// counts as unreadable).
+// Why a file could not be read.
+enum class FileReadProblem { None, CannotOpen, NotRegularFile, TooLarge, ReadFailed };
+
+// Largest file read whole. The whole-file reads serve the MIDI file readers: a file this
+// large spells hundreds of millions of events, far more than an event list of a
+// conversion or any list the program can hold in memory beside the file itself.
+inline constexpr int64_t WHOLE_FILE_READ_LIMIT = int64_t{1} << 30;
+
+// Opens path for reading when it is a regular file (through symbolic links), without ever
+// waiting: a FIFO, a device or a directory is refused before any byte is read. Empty, with
+// the reason in problem, otherwise.
+FileHandle open_regular_file(const char* path, FileReadProblem* problem = nullptr);
+
+// The whole content of a regular file of at most WHOLE_FILE_READ_LIMIT bytes, or nothing,
+// with the reason in last_file_read_problem(), when it cannot be read.
 std::optional<std::vector<uint8_t>> read_file_bytes(const char* path);
 std::optional<std::string> read_file_text(const char* path);
+
+// The reason the last read_file_bytes or read_file_text of this thread failed (None after
+// one that succeeded).
+FileReadProblem last_file_read_problem();
+
+// The reason as a short English phrase ("it is not a regular file"); empty for None.
+const char* file_read_problem_text(FileReadProblem problem);
 
 // Passes what was written to file so far to the system and asks it to start writing that
 // to the disk, without waiting for it, so that a later fsync (ReplacingFile::commit) finds
@@ -36,7 +56,8 @@ void start_writing_back(std::FILE* file);
 // removes the temporary file. The replacement keeps the previous file's permissions and
 // goes through a symbolic link to its target; a destination that is no regular file (a
 // device such as /dev/null, a pipe) is written directly. A destination the user may not
-// write is refused, even where the directory would allow the rename.
+// write is refused, even where the directory would allow the rename. A SIGINT or SIGTERM
+// removes the temporary file where remove_temporary_files_on_signals was installed.
 class ReplacingFile {
 public:
     explicit ReplacingFile(const char* destination);
@@ -57,5 +78,6 @@ private:
 
     std::string destination_;
     std::string temporary_;  // empty when the destination is written directly
+    int signal_slot_ = -1;   // the temporary file's entry among those a signal removes
     FileHandle file_;
 };

@@ -10,7 +10,9 @@ inline constexpr int32_t PROGRESS_ANALYSIS = 2;  // frequency analysis
 inline constexpr int32_t PATH_CAPACITY = 4096;   // bytes of current_path, terminator included: Linux PATH_MAX
 
 struct ConversionStatus {
-    int32_t document_state = 0;  // 0 nothing, 1 waveform view, 2 piano roll; written by the GUI and the worker
+    // 0 nothing, 1 waveform view, 2 piano roll; written by the GUI and by the worker while
+    // the UI thread paints
+    std::atomic<int32_t> document_state{0};
     std::atomic<bool> conversion_thread{false};  // a conversion worker runs; the GUI owns the thread itself
     int32_t reconvert = 0;       // 1: the next conversion starts from the existing analysis file
     std::atomic<int32_t> stop_request{0};  // set by the stop command, read once per analysed frame

@@ -1,6 +1,7 @@
 #include "shell/conversion_control.h"
 
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -16,6 +17,12 @@ const char* const RECONVERT_REFUSED_TEXT =
     "今のファイルはそのWAVファイルのものではないため、再変換できません。"
     "WAVファイルを読み込み直してから[MIDI変換]してください。";
 
+const char* const NO_WORKER_THREAD_TEXT =
+    "変換用のスレッドを作れなかったため、変換を開始できませんでした。"
+    "ほかのプログラムを終了してから、もう一度お試しください。";
+
+WorkerThreadHook before_worker_thread_start = nullptr;
+
 namespace {
 
 constexpr const char* CAPTION = "Tonagram";
@@ -26,12 +33,32 @@ uint64_t finished_run = 0;      // the last run finished
 uint32_t messages_at_start = 0;  // shown_message_count when the run started
 bool stop_was_requested = false;
 
-// The worker thread: the conversion, then the end callback with what it returned.
+// The worker thread: the conversion, then the end callback with what it returned. Nothing
+// may leave the thread: an exception there would end the program.
 void worker_body(uint64_t run, WorkerEndCallback on_end)
 {
     const int32_t events = conversion_worker();
-    if (on_end)
-        on_end(run, events);
+    try {
+        if (on_end)
+            on_end(run, events);
+    } catch (const std::exception&) {
+        // The window missed the end; conversion_thread is clear, so its menu still follows,
+        // and the next start joins this thread.
+    }
+}
+
+// Creates the worker thread; false when the system gives none.
+bool create_worker_thread(WorkerEndCallback on_end)
+{
+    try {
+        if (before_worker_thread_start)
+            before_worker_thread_start();
+        worker = std::thread(worker_body, run_count + 1, on_end);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    ++run_count;
+    return true;
 }
 
 // Refuses, with a message, what the worker would refuse or should not do. The analysis
@@ -69,7 +96,13 @@ WorkerStart start_conversion_worker(WorkerEndCallback on_end)
     stop_was_requested = false;
     messages_at_start = shown_message_count;
     conversion_status.conversion_thread = true;
-    worker = std::thread(worker_body, ++run_count, on_end);
+    if (!create_worker_thread(on_end)) {
+        // Cleared before the message: its box runs the menu rules, which must not see a
+        // worker (they would enable the stop command for good).
+        conversion_status.conversion_thread = false;
+        show_message(CAPTION, NO_WORKER_THREAD_TEXT);
+        return WorkerStart::Refused;
+    }
     return WorkerStart::Started;
 }
 
@@ -95,7 +128,11 @@ bool finish_conversion_worker(uint64_t run, int32_t events, ConversionOutcome& o
     // The callback was the thread's last step: this join returns at once.
     if (worker.joinable())
         worker.join();
-    if (stop_was_requested) {
+    if (events == CONVERSION_OUT_OF_MEMORY || events == CONVERSION_FAILED) {
+        if (stop_was_requested)
+            conversion_status.reconvert = 0;
+        outcome = events == CONVERSION_OUT_OF_MEMORY ? ConversionOutcome::OutOfMemory : ConversionOutcome::Failed;
+    } else if (stop_was_requested) {
         conversion_status.reconvert = 0;
         conversion_status.document_state = 2;
         outcome = ConversionOutcome::Stopped;
@@ -130,6 +167,12 @@ std::string conversion_notice(ConversionOutcome outcome, int32_t events)
         return {};  // the roll shows the result; a refusal has had its own message
     case ConversionOutcome::NoNotes:
         return "ノートが見つかりませんでした。MIDIデータは変わっていません。";
+    case ConversionOutcome::OutOfMemory:
+        return "メモリが足りなくなったため、変換を中止しました。"
+               "変換の途中で作りかけたデータは破棄しました。";
+    case ConversionOutcome::Failed:
+        return "変換中にエラーが起きたため、変換を中止しました。"
+               "変換の途中で作りかけたデータは破棄しました。";
     case ConversionOutcome::Stopped:
         if (events > 0)
             return "変換を停止しました。解析済みの部分から" + std::to_string(events) +

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <string>
 
-enum class ConversionOutcome { Converted, NoNotes, Refused, Stopped };
+// OutOfMemory and Failed: a stage threw (std::bad_alloc, another std::exception); the
+// worker released what it was building and the window stays usable.
+enum class ConversionOutcome { Converted, NoNotes, Refused, Stopped, OutOfMemory, Failed };
 
 // Called on the worker thread right after the worker ended: run is the number start gave,
 // events what the worker returned. The UI posts from here to its own thread.
@@ -18,10 +20,16 @@ enum class WorkerStart { Started, AlreadyRunning, Refused };
 
 // Starts the worker for a conversion (reconvert as the command set it), clearing
 // stop_request. A running worker is not disturbed, nor its stop request (AlreadyRunning). Refused, with a
-// message and without a thread, when a setting would be refused, or for a re-conversion
-// whose analysis file would not be the loaded WAV file's. A full conversion first points
+// message and without a thread, when a setting would be refused, for a re-conversion
+// whose analysis file would not be the loaded WAV file's, or when the system gives no
+// thread (conversion_thread is then clear again). A full conversion first points
 // current_path back at the loaded WAV file, so its analysis file lands beside it.
 WorkerStart start_conversion_worker(WorkerEndCallback on_end);
+
+// Called just before the worker thread is created. Tests throw std::system_error from it
+// to stand for a system out of threads; it is empty otherwise.
+using WorkerThreadHook = void (*)();
+extern WorkerThreadHook before_worker_thread_start;
 
 // The number of the run last started (0 before the first).
 uint64_t current_conversion_run();
@@ -49,3 +57,4 @@ bool wave_analysis_exists();
 std::string conversion_notice(ConversionOutcome outcome, int32_t events);
 
 extern const char* const RECONVERT_REFUSED_TEXT;
+extern const char* const NO_WORKER_THREAD_TEXT;

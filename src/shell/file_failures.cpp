@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include "core/file_io.h"
 #include "shell/gui_messages.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +81,9 @@ std::string read_failure_reason(FileKind kind, const std::string& path, bool no_
         return "読み取りが許可されていません。";
     if (fs::file_size(path, error) == 0 && !error)
         return "ファイルが空です。";
+    // The MIDI readers refuse such a file before reading it.
+    if (kind != FileKind::Wave && !error && static_cast<int64_t>(fs::file_size(path, error)) > WHOLE_FILE_READ_LIMIT)
+        return "1GBを超えています。MIDIファイルとして読み込める大きさではありません。";
     if (!reader_message.empty())
         return gui_message_text(reader_message);
     return content_reason(kind, no_data);

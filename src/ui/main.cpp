@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/temporary_files.h"
 #include "shell/document_files.h"
 #include "ui/japanese_ui.h"
 #include "ui/main_window.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
     }
     if (is_render_command(argc, argv))
         return run_render_command(argc, argv);
+    // Ctrl-C or SIGTERM during a conversion must not leave its temporary file behind.
+    remove_temporary_files_on_signals();
     QApplication app(argc, argv);
     const GuiRequest request = parse_gui_arguments(program_arguments(app));
     if (request.action == GuiAction::Error) {

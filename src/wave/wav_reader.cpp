@@ -307,7 +307,8 @@ void convert_samples(SampleStream& stream, int32_t channels, uint64_t source_fra
 
 int32_t read_wave(const char* path)
 {
-    FileHandle file = open_file(path, "rb");
+    // A FIFO or a device would never end or keep the reader waiting.
+    FileHandle file = open_regular_file(path);
     if (!file)
         return -1;
     std::FILE* f = file.get();

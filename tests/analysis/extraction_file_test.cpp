@@ -438,11 +438,11 @@ TEST_F(ExtractionFileTest, TruncatedFilesKeepOnlyTheirCompleteBlocks)
             EXPECT_EQ(extract_note_segments(), 2 * complete);
             EXPECT_EQ(pitch_point_list.count, fine == 1 ? 2 * complete : 0);
 
-            // A re-conversion refuses a file cut inside a block altogether.
+            // A re-conversion keeps the same blocks: it counts only the complete ones.
             conversion_status.reconvert = 1;
-            write_raw(prefix, 0);
-            const int32_t segments = extract_note_segments();
-            EXPECT_TRUE(segments == 0 || segments == 2 * complete) << segments;
+            write_raw(prefix, 0, 0);
+            EXPECT_EQ(extract_note_segments(), 2 * complete);
+            EXPECT_EQ(pitch_point_list.count, fine == 1 ? 2 * complete : 0);
         }
     }
 }
@@ -468,12 +468,47 @@ TEST_F(ExtractionFileTest, DamageStopsBeforeTheDamagedBlock)
         "\x01\x02\xff\n",
     };
     for (const char* damage : damages) {
-        SCOPED_TRACE(damage);
-        // Good blocks after the damage are never reached.
-        write_raw(one_block + damage + f.text.substr(f.block_ends[0] + 1), 1000);
-        EXPECT_EQ(extract_note_segments(), 2);
-        EXPECT_EQ(pitch_point_list.count, 2);
-        EXPECT_EQ(note_segment_list.segments[1].fine_pitch, 64 * 24 + 12);
+        for (int32_t reconvert : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << damage << "reconvert " << reconvert);
+            conversion_status.reconvert = reconvert;
+            // Good blocks after the damage are never reached, nor counted by a re-conversion.
+            write_raw(one_block + damage + f.text.substr(f.block_ends[0] + 1), 1000);
+            if (reconvert) {
+                EXPECT_EQ(count_analysis_records(), 2);
+                EXPECT_EQ(max_level, 600);
+            }
+            EXPECT_EQ(extract_note_segments(), 2);
+            EXPECT_EQ(pitch_point_list.count, 2);
+            EXPECT_EQ(note_segment_list.segments[1].fine_pitch, 64 * 24 + 12);
+        }
+    }
+}
+
+TEST_F(ExtractionFileTest, ReconversionOfADamagedFileMatchesAFreshConversion)
+{
+    // The levels of the blocks after the damage must not widen the velocity scale of the
+    // blocks before it: the counted max_level is that of the complete blocks.
+    AnalysisText a;
+    a.frames = {{0, 5000, {r(60, 12, 300, 0), r(64, 12, 900, 0)}},
+                {10000, 5000, {r(60, 12, 500, 1), r(64, 12, 450, 1)}},
+                {20000, 5000, {r(67, 12, 5000, 0), r(71, 12, 9000, 0)}}};
+    const std::string whole = a.text();
+    const std::string damaged = whole.substr(0, whole.rfind("67 12"));  // the third block cut short
+    std::vector<NoteSegment> fresh;
+    for (int32_t reconvert : {0, 1}) {
+        SCOPED_TRACE(reconvert);
+        conversion_status.reconvert = reconvert;
+        write_raw(damaged, 4, 900);  // what the run that wrote the first two blocks counted
+        ASSERT_GT(extract_note_segments(), 0);
+        const std::vector<NoteSegment> got(note_segment_list.segments.begin(), note_segment_list.segments.end());
+        if (reconvert == 0) {
+            fresh = got;
+            continue;
+        }
+        EXPECT_EQ(max_level, 900);
+        ASSERT_EQ(got.size(), fresh.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            expect_segment(got[i], fresh[i].start, fresh[i].length, fresh[i].fine_pitch, fresh[i].velocity);
     }
 }
 

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
+
+#include "batch/batch_run.h"
+#include "conversion/conversion_driver.h"
+#include "core/messages.h"
+#include "support/engine_state.h"
 
 #include "signal/wav_synth.h"
 #include "support/test_support.h"
@@ -62,6 +70,36 @@ TEST(BatchRun, ReadsTheWaveAndPrintsItsFormat)
               std::string::npos)
         << r.output;
     EXPECT_NE(r.output.find("Output File Format:0\n"), std::string::npos) << r.output;
+}
+
+TEST(BatchRun, AConversionThatThrowsFailsWithAMessageInsteadOfEndingTheProgram)
+{
+    struct Case {
+        bool bad_alloc;
+        const char* message;
+    };
+    const Case cases[] = {
+        {true, "Not enough memory for the conversion: nothing written."},
+        {false, "The conversion failed (injected): nothing written."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        test::TempDir dir;
+        const std::string wave = dir.file("song.wav");
+        ASSERT_TRUE(synth::write_wav(wave, {}, synth::sine(440, 8000, 11025)));
+        conversion_stage_hook = c.bad_alloc ? +[](ConversionStage) { throw std::bad_alloc(); }
+                                            : +[](ConversionStage) { throw std::runtime_error("injected"); };
+        const char* argv[] = {"Tonagram_batch", wave.c_str()};
+        testing::internal::CaptureStdout();
+        const int status = batch_main(2, argv);
+        const std::string output = testing::internal::GetCapturedStdout();
+        conversion_stage_hook = nullptr;
+        message_hook = nullptr;
+        test::reset_engine_state();
+        EXPECT_EQ(status, -1);
+        EXPECT_NE(output.find(c.message), std::string::npos) << output;
+        EXPECT_EQ(test::directory_snapshot(dir.path()).size(), 1u) << "nothing but the recording";
+    }
 }
 
 } // namespace

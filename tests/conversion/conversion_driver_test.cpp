@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "conversion/conversion_driver.h"
@@ -7,6 +10,7 @@
 #include "core/settings.h"
 #include "core/status.h"
 #include "midi/midi_event_list.h"
+#include "analysis/note_segments.h"
 #include "midi/note_filter.h"
 #include "signal/wav_synth.h"
 #include "support/test_support.h"
@@ -44,6 +48,8 @@ protected:
     {
         message_hook = nullptr;
         conversion_finished_hook = nullptr;
+        conversion_stage_hook = nullptr;
+        progress_window_hook = nullptr;
         test::reset_engine_state();
     }
     void load(const std::vector<int16_t>& samples, int32_t channels = 1)
@@ -140,6 +146,87 @@ TEST_F(ConversionDriver, WorkerPublishesItsEndEitherWay)
     EXPECT_EQ(conversion_status.document_state, 1);
     EXPECT_FALSE(conversion_status.conversion_thread);
     EXPECT_EQ(finished_calls, 2);
+}
+
+// The failure a test injects: which stage throws, and what.
+ConversionStage failing_stage = ConversionStage::Mixdown;
+bool throw_bad_alloc = true;
+
+void fail_at_stage(ConversionStage stage)
+{
+    if (stage != failing_stage)
+        return;
+    if (throw_bad_alloc)
+        throw std::bad_alloc();
+    throw std::runtime_error("injected");
+}
+
+// Names in dir that are no file of a finished run: temporary files.
+int temporary_files(const test::TempDir& dir)
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        count += entry.path().extension() == ".tmp" ? 1 : 0;
+    return count;
+}
+
+TEST_F(ConversionDriver, AStageThatThrowsEndsTheWorkerWithAFailureAndNothingHalfMade)
+{
+    struct Case {
+        ConversionStage stage;
+        bool bad_alloc;
+        bool list_kept;  // the failure came before the previous event list was replaced
+    };
+    const Case cases[] = {
+        {ConversionStage::Mixdown, true, true},     {ConversionStage::Analysis, false, true},
+        {ConversionStage::Extraction, true, true},  {ConversionStage::Events, true, false},
+        {ConversionStage::RateLimit, false, false}, {ConversionStage::Polyphony, true, false},
+        {ConversionStage::Filter, true, false},
+    };
+    load(synth::sine(440, 8000, 11025));
+    conversion_settings.FLT_CONNECT = 1;
+    const int32_t events = conversion_worker();
+    ASSERT_GT(events, 0);
+    const std::string analysis = test::read_text(dir.file("tone.fft"));
+    conversion_stage_hook = fail_at_stage;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.stage));
+        failing_stage = c.stage;
+        throw_bad_alloc = c.bad_alloc;
+        conversion_status.document_state = 1;
+        conversion_status.conversion_thread = true;
+        const int32_t failure = c.bad_alloc ? CONVERSION_OUT_OF_MEMORY : CONVERSION_FAILED;
+        EXPECT_EQ(conversion_worker(), failure);
+        EXPECT_FALSE(conversion_status.conversion_thread);
+        EXPECT_EQ(finished_events, failure);
+        EXPECT_EQ(conversion_status.document_state, 1);
+        EXPECT_EQ(midi_event_list.event_count, c.list_kept ? events : 0);
+        EXPECT_LE(midi_event_list.event_count, static_cast<int32_t>(midi_event_list.events.size()));
+        EXPECT_EQ(note_segment_list.count, 0);
+        EXPECT_EQ(temporary_files(dir), 0);
+        EXPECT_EQ(test::read_text(dir.file("tone.fft")), analysis);
+        // The next conversion works as the first did.
+        failing_stage = static_cast<ConversionStage>(-1);
+        EXPECT_EQ(conversion_worker(), events);
+        EXPECT_EQ(conversion_status.document_state, 2);
+    }
+}
+
+TEST_F(ConversionDriver, AnExceptionInTheMiddleOfTheAnalysisLeavesNoTemporaryFile)
+{
+    // Thrown from within the analysis loop (its progress report), not between stages.
+    load(synth::sine(440, 8000, 22050));
+    ASSERT_GT(run_conversion(), 0);
+    const std::string analysis = test::read_text(dir.file("tone.fft"));
+    progress_window_hook = [](const char* text) {
+        if (std::string(text).starts_with("周波数"))
+            throw std::runtime_error("injected");
+    };
+    conversion_status.conversion_thread = true;
+    EXPECT_EQ(conversion_worker(), CONVERSION_FAILED);
+    EXPECT_FALSE(conversion_status.conversion_thread);
+    EXPECT_EQ(temporary_files(dir), 0);
+    EXPECT_EQ(test::read_text(dir.file("tone.fft")), analysis);
 }
 
 } // namespace

@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "core/file_io.h"
+#include "core/temporary_files.h"
 #include "support/test_support.h"
 
 namespace {
@@ -117,6 +121,85 @@ TEST(ReplacingFile, FailuresAreReportedAndChangeNothing)
     EXPECT_EQ(committed, 0);
     fs::remove(dir.path() / "folder");
     EXPECT_EQ(test::directory_snapshot(dir.path()), before);
+}
+
+} // namespace
+
+namespace {
+
+// What the whole-file reads make of each kind of path; a FIFO with no writer must be
+// refused at once, not waited on.
+TEST(WholeFileRead, OnlyRegularFilesOfAKnownSizeAreRead)
+{
+    test::TempDir dir;
+    test::write_text(dir.file("small.txt"), "Version 645");
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    fs::create_directory(dir.file("folder"));
+    fs::create_symlink(dir.file("small.txt"), dir.file("link.txt"));
+    // Sparse: as large as it claims, without the disk space.
+    test::write_sparse(dir.file("huge.mid"), WHOLE_FILE_READ_LIMIT + 1);
+    struct Case {
+        std::string path;
+        FileReadProblem problem;
+    };
+    const Case cases[] = {
+        {dir.file("small.txt"), FileReadProblem::None},
+        {dir.file("link.txt"), FileReadProblem::None},
+        {dir.file("missing.txt"), FileReadProblem::CannotOpen},
+        {dir.file("pipe"), FileReadProblem::NotRegularFile},
+        {dir.file("folder"), FileReadProblem::NotRegularFile},
+        {"/dev/zero", FileReadProblem::NotRegularFile},  // would never end
+        {dir.file("huge.mid"), FileReadProblem::TooLarge},
+    };
+    ::alarm(60);  // a read that waits on the FIFO would hang here for good
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto bytes = read_file_bytes(c.path.c_str());
+        EXPECT_EQ(bytes.has_value(), c.problem == FileReadProblem::None);
+        EXPECT_EQ(last_file_read_problem(), c.problem);
+        const auto text = read_file_text(c.path.c_str());
+        EXPECT_EQ(text.has_value(), c.problem == FileReadProblem::None);
+        EXPECT_EQ(last_file_read_problem(), c.problem);
+        if (text) {
+            EXPECT_EQ(*text, "Version 645");
+        }
+        EXPECT_EQ(static_cast<bool>(open_regular_file(c.path.c_str())),
+                  c.problem == FileReadProblem::None || c.problem == FileReadProblem::TooLarge);
+        EXPECT_EQ(std::string(file_read_problem_text(c.problem)).empty(), c.problem == FileReadProblem::None);
+    }
+    ::alarm(0);
+}
+
+TEST(TemporaryFiles, SlotsAreTakenAndGivenBack)
+{
+    const int before = registered_temporary_files();
+    std::vector<int> slots;
+    for (int i = before; i < TEMPORARY_FILE_SLOTS; ++i) {
+        slots.push_back(register_temporary_file(("/tmp/x" + std::to_string(i)).c_str()));
+        EXPECT_GE(slots.back(), 0);
+    }
+    EXPECT_EQ(register_temporary_file("/tmp/one-too-many"), -1);
+    EXPECT_EQ(register_temporary_file(std::string(TEMPORARY_PATH_CAPACITY, 'a').c_str()), -1);
+    unregister_temporary_file(slots.back());
+    EXPECT_GE(register_temporary_file("/tmp/again"), 0);
+    for (int slot : slots)
+        unregister_temporary_file(slot);
+    unregister_temporary_file(-1);
+    EXPECT_EQ(registered_temporary_files(), before);
+
+    // A ReplacingFile registers its temporary file exactly while it exists.
+    test::TempDir dir;
+    {
+        ReplacingFile file(dir.file("out.txt").c_str());
+        EXPECT_EQ(registered_temporary_files(), before + 1);
+        EXPECT_TRUE(file.commit());
+        EXPECT_EQ(registered_temporary_files(), before);
+    }
+    {
+        ReplacingFile file(dir.file("out.txt").c_str());
+        EXPECT_EQ(registered_temporary_files(), before + 1);
+    }
+    EXPECT_EQ(registered_temporary_files(), before);
 }
 
 } // namespace

@@ -4,9 +4,13 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <new>
+#include <stdexcept>
+#include <system_error>
 #include <string>
 #include <vector>
 
+#include "conversion/conversion_driver.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/status.h"
@@ -66,6 +70,8 @@ protected:
     void TearDown() override
     {
         wait_for_conversion_worker();
+        before_worker_thread_start = nullptr;
+        conversion_stage_hook = nullptr;
         progress_window_hook = nullptr;
         message_hook = nullptr;
         reports = nullptr;
@@ -207,6 +213,62 @@ TEST_F(WorkerControl, ARefusalInsideTheWorkerIsToldApartFromNothingFound)
     ASSERT_EQ(start_conversion_worker(record_end), WorkerStart::Started);
     EXPECT_EQ(finish(current_conversion_run()), ConversionOutcome::Refused);
     EXPECT_FALSE(messages.empty());
+}
+
+TEST_F(WorkerControl, ASystemWithoutAThreadToGiveRefusesWithAMessage)
+{
+    load(synth::sine(440, 8000, 11025));
+    before_worker_thread_start = [] {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    const uint64_t runs = current_conversion_run();
+    EXPECT_EQ(start_conversion_worker(record_end), WorkerStart::Refused);
+    EXPECT_FALSE(conversion_status.conversion_thread) << "the menu must not wait for a worker";
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages.back(), NO_WORKER_THREAD_TEXT);
+    EXPECT_EQ(current_conversion_run(), runs);
+
+    before_worker_thread_start = nullptr;
+    ASSERT_EQ(start_conversion_worker(record_end), WorkerStart::Started);
+    EXPECT_EQ(finish(current_conversion_run()), ConversionOutcome::Converted);
+}
+
+TEST_F(WorkerControl, AFailureOnTheWorkerBecomesAnOutcomeWithANotice)
+{
+    struct Case {
+        bool bad_alloc;
+        bool stop;
+        ConversionOutcome outcome;
+    };
+    const Case cases[] = {
+        {true, false, ConversionOutcome::OutOfMemory},
+        {false, false, ConversionOutcome::Failed},
+        {true, true, ConversionOutcome::OutOfMemory},  // a failure wins over the stop
+    };
+    load(synth::sine(440, 8000, 11025));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.outcome));
+        conversion_stage_hook = c.bad_alloc ? +[](ConversionStage stage) {
+            if (stage == ConversionStage::Extraction)
+                throw std::bad_alloc();
+        } : +[](ConversionStage stage) {
+            if (stage == ConversionStage::Extraction)
+                throw std::length_error("injected");
+        };
+        conversion_status.document_state = 1;
+        ASSERT_EQ(start_conversion_worker(record_end), WorkerStart::Started);
+        if (c.stop)
+            request_conversion_stop();
+        EXPECT_EQ(finish(current_conversion_run()), c.outcome);
+        EXPECT_EQ(conversion_status.document_state, 1);
+        EXPECT_EQ(midi_event_list.event_count, 0);
+        EXPECT_EQ(conversion_status.reconvert, 0);
+        EXPECT_FALSE(conversion_notice(c.outcome, state.events).empty());
+    }
+    EXPECT_NE(conversion_notice(ConversionOutcome::OutOfMemory, 0), conversion_notice(ConversionOutcome::Failed, 0));
+    conversion_stage_hook = nullptr;
+    ASSERT_EQ(start_conversion_worker(record_end), WorkerStart::Started);
+    EXPECT_EQ(finish(current_conversion_run()), ConversionOutcome::Converted);
 }
 
 } // namespace

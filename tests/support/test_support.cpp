@@ -48,6 +48,13 @@ void write_text(const std::string& path, const std::string& text)
     out << text;
 }
 
+void write_sparse(const std::string& path, int64_t size)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).close();
+    if (::truncate(path.c_str(), size) != 0)
+        throw std::runtime_error("cannot size " + path);
+}
+
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc)

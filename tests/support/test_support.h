@@ -31,6 +31,9 @@ std::string read_text(const std::string& path);
 void write_text(const std::string& path, const std::string& text);
 void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// A file of size zero bytes that takes no disk space (sparse): for size limits.
+void write_sparse(const std::string& path, int64_t size);
+
 struct CommandResult {
     int exit_status = -1;  // as the shell sees it (0..255), or -1 when the command did not run
     std::string output;    // standard output and standard error together

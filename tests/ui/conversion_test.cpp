@@ -5,6 +5,10 @@
 #include <QAction>
 #include <QImage>
 
+#include <new>
+#include <system_error>
+
+#include "conversion/conversion_driver.h"
 #include "core/settings.h"
 #include "core/status.h"
 #include "midi/midi_event_list.h"
@@ -200,6 +204,58 @@ TEST_F(ConversionFromMenu, ClosingTheWindowStopsTheWorkerFirst)
     EXPECT_FALSE(conversion_status.conversion_thread);
     EXPECT_TRUE(script.unexpected().empty()) << "no notice while closing";
     EXPECT_EQ(midi_event_list.event_count, 0) << "the window released the data";
+}
+
+TEST_F(ConversionFromMenu, AWorkerOutOfMemoryIsToldAndTheWindowStaysUsable)
+{
+    load(synth::sine(440, 8000, 22050));
+    conversion_stage_hook = [](ConversionStage stage) {
+        if (stage == ConversionStage::Extraction)
+            throw std::bad_alloc();
+    };
+    QString notice;
+    {
+        // A script that has run out would answer the next conversion's dialogs: one at a time.
+        ModalScript script;
+        convert(script);
+        script.then(uitest::read_message(&notice));
+        const bool told = uitest::wait_until([&] { return script.done(); });
+        conversion_stage_hook = nullptr;
+        ASSERT_TRUE(told);
+    }
+    EXPECT_EQ(window->last_outcome(), ConversionOutcome::OutOfMemory);
+    EXPECT_EQ(notice.toStdString(), conversion_notice(ConversionOutcome::OutOfMemory, 0));
+    window->run_prologue();
+    EXPECT_FALSE(conversion_status.conversion_thread);
+    EXPECT_TRUE(window->command_action(CMD_CONVERT)->isEnabled());
+    EXPECT_TRUE(window->command_action(CMD_READ_WAVE)->isEnabled());
+
+    // The next conversion runs as usual.
+    ModalScript again;
+    convert(again);
+    ASSERT_TRUE(uitest::wait_until([&] { return worker_ended() && window->last_outcome() == ConversionOutcome::Converted; }));
+    EXPECT_GT(midi_event_list.event_count, 0);
+}
+
+TEST_F(ConversionFromMenu, NoThreadForTheWorkerIsToldAndNothingWaitsForIt)
+{
+    load(synth::sine(440, 8000, 22050));
+    before_worker_thread_start = [] {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    QString message;
+    ModalScript script;
+    // The message comes at once, before the command returns.
+    script.then(uitest::press(1)).then(uitest::press(1)).then(uitest::read_message(&message));
+    window->command_action(CMD_CONVERT)->trigger();
+    before_worker_thread_start = nullptr;
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(message.toStdString(), NO_WORKER_THREAD_TEXT);
+    EXPECT_EQ(window->last_outcome(), ConversionOutcome::Refused);
+    EXPECT_FALSE(conversion_status.conversion_thread);
+    window->run_prologue();
+    EXPECT_TRUE(window->command_action(CMD_CONVERT)->isEnabled());
+    EXPECT_FALSE(window->command_action(CMD_STOP_CONVERSION)->isEnabled());
 }
 
 } // namespace

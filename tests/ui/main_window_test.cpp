@@ -13,6 +13,8 @@
 
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "core/messages.h"
 #include "core/status.h"
@@ -206,6 +208,28 @@ TEST_F(MainWindowTest, ReadsAndSavesThroughTheFileDialogsOnCurrentPath)
     EXPECT_EQ(midi_event_list.event_count, 4);
     EXPECT_EQ(midi_event_list.selected_on, -1) << "a new list clears the selection";
     EXPECT_EQ(conversion_status.document_state, 2);
+}
+
+TEST_F(MainWindowTest, AFifoChosenAsAMidiFileIsRefusedWithoutWaitingAndChangesNothing)
+{
+    load_two_notes();
+    conversion_status.document_state = 1;
+    window->run_prologue();
+    const std::string fifo = dir.file("pipe.txt");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(60);  // a reader that waits for a writer would hang here for good
+    for (int32_t command : {CMD_READ_TEXT, CMD_READ_SMF}) {
+        SCOPED_TRACE(command);
+        QString notice;
+        ModalScript script;
+        script.then(uitest::accept_file(fifo)).then(uitest::read_message(&notice));
+        trigger(command);
+        EXPECT_TRUE(script.done());
+        EXPECT_NE(notice.toStdString().find("通常のファイルではありません"), std::string::npos) << notice.toStdString();
+        EXPECT_EQ(midi_event_list.event_count, 4);
+        EXPECT_EQ(conversion_status.document_state, 1);
+    }
+    ::alarm(0);
 }
 
 TEST_F(MainWindowTest, APathLongerThanTheBufferIsRefusedWithAMessage)
