@@ -26,19 +26,6 @@ std::string lower_extension(std::string_view path)
     return extension;
 }
 
-const char* kind_name(FileKind kind)
-{
-    switch (kind) {
-    case FileKind::Wave:
-        return "WAVファイル";
-    case FileKind::Text:
-        return "TXT形式MIDIファイル";
-    case FileKind::Smf:
-        return "SMF形式MIDIファイル";
-    }
-    return "";
-}
-
 } // namespace
 
 std::optional<FileKind> document_kind(std::string_view path)

@@ -365,7 +365,7 @@ TEST_F(MainWindowTest, FailedReadsAndSavesAreToldAndLoseNothing)
         const char* reason;
     };
     const Row rows[] = {
-        {CMD_READ_SMF, dir.file("junk.mid"), "SMF形式MIDIファイルとして読めないか"},
+        {CMD_READ_SMF, dir.file("junk.mid"), "読み込めるSMF形式のMIDIファイルではありません"},
         {CMD_READ_TEXT, dir.file("junk.mid"), "MIDIイベントが見つかりません"},
         {CMD_READ_WAVE, dir.file("junk.wav"), "対応するWAV形式"},
         {CMD_SAVE_TEXT, dir.file("none/a.txt"), "保存先のフォルダがありません。"},
