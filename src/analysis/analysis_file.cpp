@@ -334,6 +334,18 @@ bool count_block(AnalysisReader& reader, AnalysisBlockHeader& header, int32_t& l
 
 } // namespace
 
+bool read_analysis_settings(AnalysisReader& reader)
+{
+    int32_t first_line[3];
+    if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
+        return false;
+    ConversionSettings& c = conversion_settings;
+    c.FINE_NOTE = first_line[0] == 1 ? 1 : 0;
+    c.SL_DIFFLEVEL = first_line[1];
+    c.SL_DIFFNOTE = first_line[2];
+    return true;
+}
+
 int32_t count_analysis_records()
 {
     FileHandle file = open_analysis_file();

@@ -62,6 +62,11 @@ bool read_analysis_first_line(AnalysisReader& reader, int32_t values[3]);
 // note_window_length. False, changing nothing, when a value is missing.
 bool read_analysis_header(AnalysisReader& reader);
 
+// Lines 1 to 18 as every reader of the notes takes them: line 1 into FINE_NOTE (on exactly
+// when 1), SL_DIFFLEVEL and SL_DIFFNOTE, then read_analysis_header. False when a value is
+// missing.
+bool read_analysis_settings(AnalysisReader& reader);
+
 struct AnalysisBlockHeader {
     int32_t record_count = 0;
     int32_t position = 0;   // sample index of the frame in the 44100 Hz mono wave

@@ -60,12 +60,8 @@ int32_t clean_note_segments()
     if (!file)
         return 0;
     AnalysisReader reader(file.get());
-    int32_t first_line[3];
-    if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
+    if (!read_analysis_settings(reader))
         return 0;
-    c.FINE_NOTE = first_line[0] == 1 ? 1 : 0;
-    c.SL_DIFFLEVEL = first_line[1];
-    c.SL_DIFFNOTE = first_line[2];
     const LevelMatrix levels = read_level_matrix(reader);
     const std::vector<CleanNote> notes = clean_find_notes(levels, CleanRules{});
     std::vector<NoteSegment> segments =

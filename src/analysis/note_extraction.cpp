@@ -306,19 +306,14 @@ int32_t read_note_segments_from(std::FILE* file, int32_t capacity, int32_t level
 {
     clear_note_segment_lists();
     AnalysisReader reader(file);
-    int32_t first_line[3];
-    if (!read_analysis_first_line(reader, first_line) || !read_analysis_header(reader))
+    if (!read_analysis_settings(reader))
         return 0;
-    ConversionSettings& c = conversion_settings;
-    c.FINE_NOTE = first_line[0] == 1 ? 1 : 0;
-    c.SL_DIFFLEVEL = first_line[1];
-    c.SL_DIFFNOTE = first_line[2];
     if (capacity <= 0)
         return 0;
 
     auto state = std::make_unique<ExtractionState>();
     state->capacity = capacity;
-    state->fine_note = c.FINE_NOTE == 1;
+    state->fine_note = conversion_settings.FINE_NOTE == 1;
     state->scale = make_velocity_scale(level_max);
     state->open_segment.fill(-1);
 
