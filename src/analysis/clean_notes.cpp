@@ -18,7 +18,8 @@ std::vector<int32_t> loudest_by_frame(const LevelMatrix& m)
 
 // What a note's tracking sees at every frame.
 struct FrameView {
-    const LevelMatrix& m;
+    const LevelMatrix& m;       // what notes are tracked on
+    const LevelMatrix& levels;  // the analysis levels behind it
     const CleanRules& rules;
     const std::vector<int32_t>& loudest;
     int32_t reference = 0;
@@ -134,7 +135,7 @@ void close_track(const FrameView& v, int32_t note, const Track& t, std::vector<C
     n.start_samples = onset_samples(v, note, t.begin, std::min(t.last, t.first + v.rules.rise_frames));
     const int64_t window = v.m.window_samples[static_cast<size_t>(note)];
     n.end_samples = std::max(n.start_samples + 1, int64_t{t.last + 1} * v.m.hop_samples + window / 2);
-    n.peak_level = peak_after(v.m, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
+    n.peak_level = peak_after(v.levels, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
     for (int32_t g = t.first; g <= std::min(t.last, t.first + v.rules.strength_frames); ++g)
         n.strength += v.m.at(note, g);
     notes.push_back(n);
@@ -295,11 +296,16 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
 
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules)
 {
+    return clean_find_notes(m, m, rules);
+}
+
+std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const LevelMatrix& levels, const CleanRules& rules)
+{
     std::vector<CleanNote> notes;
-    if (m.frame_count == 0)
+    if (m.frame_count == 0 || levels.frame_count != m.frame_count)
         return notes;
     const std::vector<int32_t> loudest = loudest_by_frame(m);
-    const FrameView view{m, rules, loudest, clean_reference_level(m)};
+    const FrameView view{m, levels, rules, loudest, clean_reference_level(m)};
     for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
         track_note(view, note, notes);
     std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {

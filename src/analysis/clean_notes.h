@@ -37,7 +37,7 @@ struct CleanNote {
     int64_t start_samples = 0;
     int64_t end_samples = 0;
     int32_t note = 0;
-    int32_t peak_level = 0;  // largest level over the note's first frames
+    int32_t peak_level = 0;  // largest analysis level over the note's first frames
     int64_t strength = 0;    // sum of its levels over its first frames (how much of it there is)
 };
 
@@ -62,3 +62,7 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
 
 // The notes of the matrix, ordered by start and then note.
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules);
+
+// The same, tracked on m (the salience of clean_salience.h) while the peaks that tell a
+// partial from a note of its own, and the velocities, come from the analysis levels.
+std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const LevelMatrix& levels, const CleanRules& rules);

@@ -1,0 +1,122 @@
+#include "analysis/clean_salience.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "analysis/clean_notes.h"
+
+namespace {
+
+// Levels the analysis can write: its largest power (2^31) compresses to about 24,200.
+constexpr int32_t LEVEL_LIMIT = 32768;
+// Levels are amplitude^0.374 (the analysis compresses power by 0.187).
+constexpr double AMPLITUDE_EXPONENT = 1.0 / 0.374;
+
+const std::vector<int64_t>& amplitude_table()
+{
+    static const std::vector<int64_t> table = [] {
+        std::vector<int64_t> t(LEVEL_LIMIT);
+        for (int32_t level = 0; level < LEVEL_LIMIT; ++level)
+            t[static_cast<size_t>(level)] = std::llround(std::ldexp(std::pow(level / 16384.0, AMPLITUDE_EXPONENT), 24));
+        return t;
+    }();
+    return table;
+}
+
+// Room above the last note for the partials of the highest ones.
+constexpr size_t PADDED_NOTES = MIDI_NOTE_COUNT + 48;
+using Residual = std::array<int64_t, PADDED_NOTES>;
+
+struct Candidate {
+    int32_t note = -1;
+    int64_t salience = 0;
+};
+
+// The note whose harmonic series holds the most of the residual, among those whose own
+// level is not lost beside their partials (a missing fundamental is an octave error).
+Candidate strongest_series(const Residual& r, int32_t fundamental_percent)
+{
+    Candidate best;
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
+        const int64_t own = r[static_cast<size_t>(note)];
+        if (own <= 0)
+            continue;
+        int64_t sum = 0;
+        int64_t loudest = 0;
+        for (int32_t k = 0; k < SALIENCE_PARTIALS; ++k) {
+            const int64_t part = r[static_cast<size_t>(note + SALIENCE_SEMITONES[k])];
+            sum += part * SALIENCE_WEIGHTS[k];
+            loudest = std::max(loudest, part);
+        }
+        if (own * 100 < loudest * fundamental_percent)
+            continue;
+        const int64_t salience = sum / 1000;
+        if (salience > best.salience)
+            best = Candidate{note, salience};
+    }
+    return best;
+}
+
+// Removes a taken note and its share of its partials: at most the average of the partial
+// and its two neighbours in the series, so a real note on one of them keeps its excess.
+void explain_series(Residual& r, int32_t note)
+{
+    std::array<int64_t, SALIENCE_PARTIALS> part{};
+    for (int32_t k = 0; k < SALIENCE_PARTIALS; ++k)
+        part[static_cast<size_t>(k)] = r[static_cast<size_t>(note + SALIENCE_SEMITONES[k])];
+    for (int32_t k = 1; k < SALIENCE_PARTIALS; ++k) {
+        const int32_t lo = k - 1;
+        const int32_t hi = std::min(SALIENCE_PARTIALS - 1, k + 1);
+        int64_t sum = 0;
+        for (int32_t j = lo; j <= hi; ++j)
+            sum += part[static_cast<size_t>(j)];
+        const int64_t share = std::min(part[static_cast<size_t>(k)], sum / (hi - lo + 1));
+        r[static_cast<size_t>(note + SALIENCE_SEMITONES[k])] -= share;
+    }
+    r[static_cast<size_t>(note)] = 0;
+}
+
+void frame_salience(const LevelMatrix& m, int32_t g, const SalienceRules& rules, int64_t floor, LevelMatrix& out)
+{
+    Residual r{};
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
+        r[static_cast<size_t>(note)] = level_amplitude(m.at(note, g));
+    int64_t first = 0;
+    for (int32_t voice = 0; voice < rules.voices; ++voice) {
+        const Candidate c = strongest_series(r, rules.fundamental_percent);
+        if (c.note < 0)
+            return;
+        if (voice == 0)
+            first = c.salience;
+        if (c.salience * 100 < first * rules.stop_percent || c.salience < floor)
+            return;
+        out.at(c.note, g) = amplitude_level(c.salience);
+        explain_series(r, c.note);
+    }
+}
+
+} // namespace
+
+int64_t level_amplitude(int32_t level)
+{
+    return amplitude_table()[static_cast<size_t>(std::clamp(level, 0, LEVEL_LIMIT - 1))];
+}
+
+int32_t amplitude_level(int64_t amplitude)
+{
+    const std::vector<int64_t>& t = amplitude_table();
+    const auto above = std::upper_bound(t.begin(), t.end(), amplitude);
+    return static_cast<int32_t>(above - t.begin()) - 1;
+}
+
+LevelMatrix clean_salience(const LevelMatrix& m, const SalienceRules& rules)
+{
+    LevelMatrix out = make_level_matrix(m.frame_count, m.hop_samples);
+    out.window_samples = m.window_samples;
+    const int64_t floor = level_amplitude(clean_reference_level(m)) * rules.floor_percent / 100;
+    for (int32_t g = 0; g < m.frame_count; ++g)
+        frame_salience(m, g, rules, floor, out);
+    return out;
+}

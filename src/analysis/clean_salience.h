@@ -1,0 +1,33 @@
+// Harmonic salience: each grid frame's levels explained by the harmonic series of the notes
+// that sound. The analysis fits and subtracts single sinusoids, so a note's partials stand
+// as notes of their own an octave, a twelfth, two octaves ... above it, often louder than
+// the note itself (strings, voices, bass). Here every frame's levels are taken apart again
+// note by note: the note whose harmonic series holds the most of what is left is taken
+// first, its share of its partials is removed, and so on. What a note keeps is its salience.
+#pragma once
+
+#include <cstdint>
+
+#include "analysis/clean_levels.h"
+
+struct SalienceRules {
+    int32_t fundamental_percent = 20;  // a note's own level (as amplitude) against its loudest partial
+    int32_t stop_percent = 40;         // later notes of a frame need this share of the first one's salience
+    int32_t floor_percent = 10;        // ... and of the recording's reference amplitude
+    int32_t voices = 6;                // notes taken from one frame at most
+};
+
+// Partials summed into a note's salience and their weights (per mille), partials 1..8.
+inline constexpr int32_t SALIENCE_PARTIALS = 8;
+inline constexpr int32_t SALIENCE_SEMITONES[SALIENCE_PARTIALS] = {0, 12, 19, 24, 28, 31, 34, 36};
+inline constexpr int32_t SALIENCE_WEIGHTS[SALIENCE_PARTIALS] = {1000, 900, 800, 700, 600, 550, 500, 450};
+
+// The amplitude behind a compressed level (level = 16384 * (amplitude / 16384)^0.374), in
+// units of 2^-24 of a level-16384 amplitude; and back: the largest level whose amplitude
+// does not exceed a given one. Table-driven, the same integers on every machine.
+int64_t level_amplitude(int32_t level);
+int32_t amplitude_level(int64_t amplitude);
+
+// A matrix of the same shape whose cells hold the salience of the notes taken, as levels
+// (0 for the others), so the note rules read it as they read analysis levels.
+LevelMatrix clean_salience(const LevelMatrix& m, const SalienceRules& rules);
