@@ -1,11 +1,13 @@
 #include "analysis/clean_transcription.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_results.h"
 #include "analysis/clean_fragments.h"
 #include "analysis/clean_levels.h"
+#include "analysis/clean_onsets.h"
 #include "analysis/clean_salience.h"
 #include "analysis/note_segments.h"
 #include "analysis/velocity_scale.h"
@@ -66,8 +68,9 @@ int32_t clean_note_segments()
         return 0;
     const LevelMatrix levels = read_level_matrix(reader);
     const LevelMatrix salience = clean_salience(levels, SalienceRules{});
-    const std::vector<CleanNote> notes =
-        clean_join_fragments(clean_find_notes(salience, levels, CleanRules{}), FragmentRules{}, levels);
+    std::vector<CleanNote> notes = clean_find_notes(salience, levels, CleanRules{});
+    notes = clean_join_fragments(std::move(notes), FragmentRules{}, levels);
+    notes = clean_place_onsets(std::move(notes), OnsetRules{}, levels);
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);
     note_segment_list.count = static_cast<int32_t>(segments.size());

@@ -1,0 +1,51 @@
+#include "analysis/clean_onsets.h"
+
+#include <algorithm>
+
+namespace {
+
+// The frame where the rise into frame `from` began, or `from` when there was none.
+int32_t rise_start(const LevelMatrix& m, int32_t note, int32_t from, int32_t limit, const OnsetRules& rules)
+{
+    int32_t reached = 0;
+    for (int32_t g = from; g < std::min(m.frame_count, from + rules.reach_frames); ++g)
+        reached = std::max(reached, m.at(note, g));
+    const int32_t stop = std::max({limit, from - rules.back_frames, 0});
+    int32_t k = from;
+    while (k > stop) {
+        const int64_t earlier = m.at(note, k - 1);
+        if (earlier * 1000 > int64_t{m.at(note, k)} * (1000 + rules.slack_permille) ||
+            earlier * 100 < int64_t{reached} * rules.floor_percent)
+            break;
+        --k;
+    }
+    return int64_t{m.at(note, k)} * 100 <= int64_t{reached} * rules.low_percent ? k : from;
+}
+
+} // namespace
+
+std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const OnsetRules& rules,
+                                          const LevelMatrix& levels)
+{
+    std::stable_sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
+        return a.note != b.note ? a.note < b.note : a.start_samples < b.start_samples;
+    });
+    const int64_t hop = levels.hop_samples;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        CleanNote& n = notes[i];
+        const auto from = static_cast<int32_t>(std::min<int64_t>((n.start_samples + hop / 2) / hop, levels.frame_count - 1));
+        if (from < 0 || n.note < 0 || n.note >= MIDI_NOTE_COUNT)
+            continue;
+        const bool after_same = i > 0 && notes[i - 1].note == n.note;
+        const int32_t limit = after_same ? static_cast<int32_t>(notes[i - 1].end_samples / hop) + 1 : 0;
+        const int32_t begin = rise_start(levels, n.note, from, limit, rules);
+        if (begin == from)
+            continue;
+        const int64_t window = levels.window_samples[static_cast<size_t>(n.note)];
+        n.start_samples = std::min(n.start_samples, int64_t{begin} * hop + window / 2);
+    }
+    std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
+        return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
+    });
+    return notes;
+}

@@ -1,0 +1,23 @@
+// Onsets of slow attacks. A note is found once its level stands out, which for a bowed,
+// sung or swelling note is long after it began; its onset lies where the rise began.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/clean_levels.h"
+#include "analysis/clean_notes.h"
+
+struct OnsetRules {
+    int32_t reach_frames = 10;    // the level a note reaches: its peak over this many frames from its onset
+    int32_t back_frames = 60;     // how far back a rise is followed (350 ms)
+    int32_t floor_percent = 50;   // ... while the level stays above this share of the reached one
+    int32_t slack_permille = 20;  // ... and each earlier frame at most this much above the later one
+    int32_t low_percent = 80;     // a rise only when its start lies below this share of the reached level
+};
+
+// Moves each note's onset back to where its rise began, plus half its analysis window (the
+// level starts to climb when the window's end reaches the sound), never later than it was
+// and never into the previous note of its pitch. Ordered by start and then note.
+std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const OnsetRules& rules,
+                                          const LevelMatrix& levels);
