@@ -59,9 +59,27 @@ Candidate strongest_series(const Residual& r, int32_t fundamental_percent)
     return best;
 }
 
+// The most of partial p of a note held since `then` that the note can explain now: what
+// the partial had then, grown as the note grew and by the rules' margin. A partial that
+// rose while its note held is a note of its own starting there (a guitar string plucked
+// on the partial of a ringing bass, a melody note on a held chord's partial).
+int64_t held_partial_cap(const LevelMatrix& m, int32_t note, int32_t partial, int32_t g, const SalienceRules& rules)
+{
+    const int32_t then = g - rules.history_frames;
+    if (rules.history_frames <= 0 || then < 0 || partial >= MIDI_NOTE_COUNT)
+        return INT64_MAX;
+    const int64_t note_then = level_amplitude(m.at(note, then));
+    const int64_t note_now = level_amplitude(m.at(note, g));
+    if (note_then * 100 <= note_now * rules.held_percent)
+        return INT64_MAX;  // the note itself is new: its partials came with it
+    const int64_t growth = std::max<int64_t>(100, note_now * 100 / std::max<int64_t>(note_then, 1));
+    return level_amplitude(m.at(partial, then)) * growth / 100 * rules.margin_percent / 100;
+}
+
 // Removes a taken note and its share of its partials: at most the average of the partial
-// and its two neighbours in the series, so a real note on one of them keeps its excess.
-void explain_series(Residual& r, int32_t note)
+// and its two neighbours in the series, so a real note on one of them keeps its excess,
+// and no more than a held note's partial had before.
+void explain_series(Residual& r, int32_t note, const LevelMatrix& m, int32_t g, const SalienceRules& rules)
 {
     std::array<int64_t, SALIENCE_PARTIALS> part{};
     for (int32_t k = 0; k < SALIENCE_PARTIALS; ++k)
@@ -72,8 +90,10 @@ void explain_series(Residual& r, int32_t note)
         int64_t sum = 0;
         for (int32_t j = lo; j <= hi; ++j)
             sum += part[static_cast<size_t>(j)];
-        const int64_t share = std::min(part[static_cast<size_t>(k)], sum / (hi - lo + 1));
-        r[static_cast<size_t>(note + SALIENCE_SEMITONES[k])] -= share;
+        const int32_t partial = note + SALIENCE_SEMITONES[k];
+        const int64_t share = std::min({part[static_cast<size_t>(k)], sum / (hi - lo + 1),
+                                        held_partial_cap(m, note, partial, g, rules)});
+        r[static_cast<size_t>(partial)] -= share;
     }
     r[static_cast<size_t>(note)] = 0;
 }
@@ -93,7 +113,7 @@ void frame_salience(const LevelMatrix& m, int32_t g, const SalienceRules& rules,
         if (c.salience * 100 < first * rules.stop_percent || c.salience < floor)
             return;
         out.at(c.note, g) = amplitude_level(c.salience);
-        explain_series(r, c.note);
+        explain_series(r, c.note, m, g, rules);
     }
 }
 

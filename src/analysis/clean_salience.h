@@ -15,6 +15,9 @@ struct SalienceRules {
     int32_t stop_percent = 40;         // later notes of a frame need this share of the first one's salience
     int32_t floor_percent = 10;        // ... and of the recording's reference amplitude
     int32_t voices = 6;                // notes taken from one frame at most
+    int32_t history_frames = 16;       // a note held since this many frames ago ...
+    int32_t held_percent = 10;         // ... (its amplitude then at least this share of now) ...
+    int32_t margin_percent = 150;      // ... explains no more of a partial than it had then, times this
 };
 
 // Partials summed into a note's salience and their weights (per mille), partials 1..8.

@@ -87,3 +87,36 @@ TEST(SalienceMatrix, KeepsShapeAndWindowsAndIsEmptyForAnEmptyMatrix)
 }
 
 } // namespace
+
+namespace {
+
+// A2 held over 20 frames with its partials A3 and E4; A3 at `a3_first` until frame 18 and
+// at `a3_last` in frame 19.
+std::vector<int32_t> salient_at_last_frame(int32_t a3_first, int32_t a3_last, const SalienceRules& rules)
+{
+    LevelMatrix m = make_level_matrix(20, CLEAN_GRID_HOP);
+    for (int32_t g = 0; g < 20; ++g) {
+        m.at(45, g) = 8000;
+        m.at(57, g) = g < 19 ? a3_first : a3_last;
+        m.at(64, g) = 4500;
+    }
+    const LevelMatrix s = clean_salience(m, rules);
+    std::vector<int32_t> notes;
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
+        if (s.at(note, 19) > 0)
+            notes.push_back(note);
+    }
+    return notes;
+}
+
+TEST(SalienceHistory, APartialThatRisesWhileItsNoteHoldsIsANoteOfItsOwn)
+{
+    EXPECT_EQ(salient_at_last_frame(5000, 10000, SalienceRules{}), (std::vector<int32_t>{45, 57}));
+    SalienceRules forgetful;
+    forgetful.history_frames = 0;
+    EXPECT_EQ(salient_at_last_frame(5000, 10000, forgetful), (std::vector<int32_t>{45}));
+    // As loud all along: the held note's own partial.
+    EXPECT_EQ(salient_at_last_frame(10000, 10000, SalienceRules{}), (std::vector<int32_t>{45}));
+}
+
+} // namespace
