@@ -4,6 +4,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_results.h"
+#include "analysis/clean_fragments.h"
 #include "analysis/clean_levels.h"
 #include "analysis/clean_salience.h"
 #include "analysis/note_segments.h"
@@ -65,7 +66,8 @@ int32_t clean_note_segments()
         return 0;
     const LevelMatrix levels = read_level_matrix(reader);
     const LevelMatrix salience = clean_salience(levels, SalienceRules{});
-    const std::vector<CleanNote> notes = clean_find_notes(salience, levels, CleanRules{});
+    const std::vector<CleanNote> notes =
+        clean_join_fragments(clean_find_notes(salience, levels, CleanRules{}), FragmentRules{}, levels);
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);
     note_segment_list.count = static_cast<int32_t>(segments.size());
