@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "batch/command_line.h"
+#include "batch_test_helpers.h"
 #include "core/settings.h"
 #include "core/status.h"
 #include "support/test_support.h"
@@ -147,18 +148,7 @@ TEST(BatchUsage, PrintsTheUsageTextLineForLine)
     testing::internal::CaptureStdout();
     print_usage();
     const std::string text = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(text,
-              "Usages: Tonagram_batch.exe filename[.wav] [options]\n"
-              "   filename: Specify WAV-format nocompresed audio file\n"
-              "             (Created MIDI-format file: filename.txt/mid)\n"
-              "[Option Parameters]\n"
-              "  f:0/1/2, Output File Format 0:TXT, 1:SMF, 2:TXT and SMF [default]\n"
-              "  o:0/1, Overtone Removal 0:Off [default], 1:On\n"
-              "  m:0/1, Microtonal Analaysis 0:Off [default], 1:On\n"
-              "  w:256-8192, Analysis Frame Size  [default:4096]\n"
-              "  t:1-1536 Time Resolution Per Second  [default:1536]\n"
-              "  b:1-90000 Output Bit-rate [bps]  [default:9000]\n"
-              "  h:1--64, Number of Harmony [default:32]\n");
+    EXPECT_EQ(text, batch_test::LEGACY_USAGE);
 }
 
 } // namespace

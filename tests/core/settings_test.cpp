@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "core/ini_file.h"
 #include "core/settings.h"
@@ -38,63 +39,65 @@ TEST_F(SettingsFile, MissingFileGivesBuiltInValues)
     EXPECT_EQ(conversion_settings.FLT_CONNECT, 0);
 }
 
-TEST_F(SettingsFile, ValuesConvertLikeAtoiOfTheFirstSevenCharacters)
+// A number reads like atoi of the value's first seven characters; a flag is on only for
+// exactly one.
+TEST_F(SettingsFile, NumbersConvertLikeAtoiAndFlagsAreOnOnlyForOne)
 {
-    struct Case {
+    struct Key {
+        const char* line;  // section and key, up to the value
+        int32_t ConversionSettings::*field;
+    };
+    const Key number{"[CONV2]\nBIT_RATE=", &ConversionSettings::BIT_RATE};
+    const Key flag{"[CONV1]\nFINE_NOTE=", &ConversionSettings::FINE_NOTE};
+    const struct {
+        Key key;
         const char* text;
         int32_t value;
+    } cases[] = {
+        {number, "123456789", 1234567}, {number, "-5", -5},  {number, "+7", 7},    {number, "12abc", 12},
+        {number, "abc", 0},             {number, "", 0},     {number, "  42  ", 42}, {number, "-123456789", -123456},
+        {flag, "1", 1},                 {flag, " 1", 1},     {flag, "2", 0},       {flag, "yes", 0},
+        {flag, "0", 0},                 {flag, "01", 1},     {flag, "-1", 0},
     };
-    const Case cases[] = {
-        {"123456789", 1234567}, {"-5", -5}, {"+7", 7}, {"12abc", 12}, {"abc", 0},
-        {"", 0}, {"  42  ", 42}, {"-123456789", -123456},
-    };
-    for (const Case& c : cases) {
-        load(std::string("[CONV2]\nBIT_RATE=") + c.text + "\n");
-        EXPECT_EQ(conversion_settings.BIT_RATE, c.value) << '"' << c.text << '"';
+    for (const auto& c : cases) {
+        load(std::string(c.key.line) + c.text + "\n");
+        EXPECT_EQ(conversion_settings.*c.key.field, c.value) << c.key.line << '"' << c.text << '"';
     }
 }
 
-TEST_F(SettingsFile, FlagsAreOnOnlyForExactlyOne)
+// Each text loaded into built-in values, and the fields it must leave.
+TEST_F(SettingsFile, LoadingTakesKeysAsWritten)
 {
-    struct Case {
+    ConversionSettings& c = conversion_settings;
+    struct Field {
+        const char* name;
+        const int32_t* value;
+        int32_t expected;
+    };
+    const struct {
+        const char* rule;
         const char* text;
-        int32_t flag;
+        std::vector<Field> fields;
+    } cases[] = {
+        {"an empty value loads as zero, a missing key as built in",
+         "[CONV2]\nVR_INTERVAL=\nTIME_UNIT=\n",
+         {{"VR_INTERVAL", &c.VR_INTERVAL, 0}, {"TIME_UNIT", &c.TIME_UNIT, 0}, {"BIT_RATE", &c.BIT_RATE, 9000}}},
+        {"names compare without case and values are trimmed",
+         "; comment\r\n[conv2]\r\n  key_min =  30 \r\n[Midi]\r\nprogram=5\r\n",
+         {{"KEY_MIN", &c.KEY_MIN, 30}, {"PROGRAM", &midi_output_settings.PROGRAM, 5}}},
+        {"keys are read only from their own section",
+         "[CONV1]\nKEY_MIN=50\n[CONV2]\nFFT_SIZE=1024\n",
+         {{"KEY_MIN", &c.KEY_MIN, 21}, {"FFT_SIZE", &c.FFT_SIZE, 4096}}},
+        {"loading neither clamps nor compares fields",
+         "[CONV2]\nKEY_MIN=120\nKEY_MAX=3\nTIME_UNIT=-4\n",
+         {{"KEY_MIN", &c.KEY_MIN, 120}, {"KEY_MAX", &c.KEY_MAX, 3}, {"TIME_UNIT", &c.TIME_UNIT, -4}}},
     };
-    const Case cases[] = {{"1", 1}, {" 1", 1}, {"2", 0}, {"yes", 0}, {"0", 0}, {"01", 1}, {"-1", 0}};
-    for (const Case& c : cases) {
-        load(std::string("[CONV1]\nFINE_NOTE=") + c.text + "\n");
-        EXPECT_EQ(conversion_settings.FINE_NOTE, c.flag) << '"' << c.text << '"';
+    for (const auto& k : cases) {
+        test::reset_engine_state();
+        load(k.text);
+        for (const Field& f : k.fields)
+            EXPECT_EQ(*f.value, f.expected) << k.rule << ": " << f.name;
     }
-}
-
-TEST_F(SettingsFile, EmptyValueLoadsAsZeroButMissingKeyAsDefault)
-{
-    load("[CONV2]\nVR_INTERVAL=\nTIME_UNIT=\n");
-    EXPECT_EQ(conversion_settings.VR_INTERVAL, 0);
-    EXPECT_EQ(conversion_settings.TIME_UNIT, 0);
-    EXPECT_EQ(conversion_settings.BIT_RATE, 9000);
-}
-
-TEST_F(SettingsFile, NamesCompareWithoutCaseAndValuesAreTrimmed)
-{
-    load("; comment\r\n[conv2]\r\n  key_min =  30 \r\n[Midi]\r\nprogram=5\r\n");
-    EXPECT_EQ(conversion_settings.KEY_MIN, 30);
-    EXPECT_EQ(midi_output_settings.PROGRAM, 5);
-}
-
-TEST_F(SettingsFile, KeysAreReadOnlyFromTheirOwnSection)
-{
-    load("[CONV1]\nKEY_MIN=50\n[CONV2]\nFFT_SIZE=1024\n");
-    EXPECT_EQ(conversion_settings.KEY_MIN, 21);
-    EXPECT_EQ(conversion_settings.FFT_SIZE, 4096);
-}
-
-TEST_F(SettingsFile, LoadingNeitherClampsNorComparesFields)
-{
-    load("[CONV2]\nKEY_MIN=120\nKEY_MAX=3\nTIME_UNIT=-4\n");
-    EXPECT_EQ(conversion_settings.KEY_MIN, 120);
-    EXPECT_EQ(conversion_settings.KEY_MAX, 3);
-    EXPECT_EQ(conversion_settings.TIME_UNIT, -4);
 }
 
 TEST_F(SettingsFile, SaveFromScratchWritesAllKeysInOrder)

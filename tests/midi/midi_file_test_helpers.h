@@ -11,6 +11,7 @@
 
 #include "core/settings.h"
 #include "midi/midi_event_list.h"
+#include "midi/smf_reader.h"
 #include "support/midi_events.h"
 #include "support/test_support.h"
 
@@ -137,6 +138,14 @@ inline void set_representative_settings()
     midi_output_settings.BANK2 = 2;
     midi_output_settings.VOLUME = 100;
     conversion_settings.TIME_UNIT = 1536;
+}
+
+// Reads the bytes as an SMF through a file in dir; returns what read_smf returns.
+inline int32_t read_smf_bytes(const test::TempDir& dir, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = dir.file("in.mid");
+    test::write_bytes(path, bytes);
+    return read_smf(path.c_str());
 }
 
 inline bool python_mido_available()

@@ -235,13 +235,6 @@ Bytes concat(std::initializer_list<Bytes> parts)
     return out;
 }
 
-int32_t read_bytes(const test::TempDir& dir, const Bytes& bytes)
-{
-    const std::string path = dir.file("in.mid");
-    test::write_bytes(path, bytes);
-    return read_smf(path.c_str());
-}
-
 } // namespace
 
 TEST(SmfAnyFile, ReadsEveryKindAsMidoPlaysIt)
@@ -388,7 +381,7 @@ TEST(SmfAnyFile, SmpteAndFormat2AreRefusedWithAReason)
         test::TempDir dir;
         load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)});
         conversion_settings.TIME_UNIT = 999;
-        EXPECT_EQ(read_bytes(dir, c.bytes), -1) << c.name;
+        EXPECT_EQ(midifile_test::read_smf_bytes(dir, c.bytes), -1) << c.name;
         ASSERT_NE(smf_read_problem(), nullptr) << c.name;
         EXPECT_NE(std::string(smf_read_problem()->english).find(c.english), std::string::npos) << c.name;
         EXPECT_NE(std::string(smf_read_problem()->japanese).find("対応していません"), std::string::npos) << c.name;
@@ -400,9 +393,9 @@ TEST(SmfAnyFile, SmpteAndFormat2AreRefusedWithAReason)
     test::TempDir dir;
     EXPECT_EQ(read_smf(dir.file("missing.mid").c_str()), -1);
     ASSERT_NE(smf_read_problem(), nullptr);
-    EXPECT_EQ(read_bytes(dir, {}), -1);
+    EXPECT_EQ(midifile_test::read_smf_bytes(dir, {}), -1);
     ASSERT_NE(smf_read_problem(), nullptr);
-    EXPECT_GE(read_bytes(dir, smf_file({track})), 0);
+    EXPECT_GE(midifile_test::read_smf_bytes(dir, smf_file({track})), 0);
     EXPECT_EQ(smf_read_problem(), nullptr);
 }
 
@@ -463,7 +456,7 @@ TEST(SmfAnyFile, ParsingTableOnHandMadeFiles)
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
-        EXPECT_GE(read_bytes(dir, c.file), 0) << c.name;
+        EXPECT_GE(midifile_test::read_smf_bytes(dir, c.file), 0) << c.name;
         EXPECT_EQ(conversion_settings.TIME_UNIT, c.time_unit) << c.name;
         EXPECT_EQ(describe_list(), describe_all(c.events)) << c.name;
     }

@@ -12,6 +12,7 @@
 #include "support/test_support.h"
 
 using midifile_test::fixture;
+using midifile_test::read_smf_bytes;
 using midifile_test::representative_events;
 using midifile_test::set_representative_settings;
 using test::describe_all;
@@ -43,13 +44,6 @@ Bytes track_with_tempo(const Bytes& body, uint32_t tempo = 250000)
     for (uint8_t byte : body)
         t.push_back(byte);
     return t;
-}
-
-int32_t read_bytes_as_smf(const test::TempDir& dir, const Bytes& bytes)
-{
-    const std::string path = dir.file("in.mid");
-    test::write_bytes(path, bytes);
-    return read_smf(path.c_str());
 }
 
 } // namespace
@@ -175,7 +169,7 @@ TEST(SmfReader, ParsingTableOnHandMadeTracks)
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
-        EXPECT_GE(read_bytes_as_smf(dir, format0_file(track_with_tempo(c.body))), 0) << c.name;
+        EXPECT_GE(read_smf_bytes(dir, format0_file(track_with_tempo(c.body))), 0) << c.name;
         EXPECT_EQ(describe_list(), describe_all(c.events)) << c.name;
     }
 }
@@ -202,7 +196,7 @@ TEST(SmfReader, TempoRules)
     for (const auto& c : cases) {
         test::reset_engine_state();
         test::TempDir dir;
-        EXPECT_GE(read_bytes_as_smf(dir, format0_file(c.track)), 0) << c.name;
+        EXPECT_GE(read_smf_bytes(dir, format0_file(c.track)), 0) << c.name;
         EXPECT_EQ(conversion_settings.TIME_UNIT, c.time_unit) << c.name;
         EXPECT_EQ(midi_event_list.event_count, c.events) << c.name;
     }
@@ -236,7 +230,7 @@ TEST(SmfReader, FailuresLeaveAnEmptyList)
         load_events({event(0, 0x90, 60, 90), event(10, 0x80, 60, 0)}, 4);
         midi_event_list.last_event_time = 10;
         conversion_settings.TIME_UNIT = 999;
-        EXPECT_EQ(read_bytes_as_smf(dir, c.bytes), -1) << c.name;
+        EXPECT_EQ(read_smf_bytes(dir, c.bytes), -1) << c.name;
         EXPECT_EQ(midi_event_list.event_count, 0) << c.name;
         EXPECT_EQ(midi_event_list.channels_used, 1) << c.name;
         EXPECT_EQ(midi_event_list.last_event_time, 0u) << c.name;
@@ -261,12 +255,12 @@ TEST(SmfReader, AbsurdLengthsReadWhatIsThere)
     test::reset_engine_state();
     test::TempDir dir;
     const Bytes track = track_with_tempo({0x00, 0x90, 0x3C, 0x40, 0x10, 0x80, 0x3C, 0x00});
-    EXPECT_EQ(read_bytes_as_smf(dir, format0_file(track, 0x7FFFFFFF)), 1);
+    EXPECT_EQ(read_smf_bytes(dir, format0_file(track, 0x7FFFFFFF)), 1);
     EXPECT_EQ(midi_event_list.event_count, 2);
     EXPECT_LE(midi_event_list.events.size(), track.size());  // not sized by the header
 
     Bytes format1 = test::read_bytes(fixture("format1.mid"));
     format1.at(format1.size() - 42 + 4) = 0x7F;  // the second track claims 2 GB
-    EXPECT_EQ(read_bytes_as_smf(dir, format1), 2);
+    EXPECT_EQ(read_smf_bytes(dir, format1), 2);
     EXPECT_EQ(midi_event_list.event_count, 5);
 }
