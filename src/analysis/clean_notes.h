@@ -44,7 +44,7 @@ struct CleanNote {
 // Partial intervals in semitones (nearest), partials 2..16 above a fundamental. From partial 7
 // on, where the nearest semitone is off by a quarter tone or more, a semitone either side counts too.
 inline constexpr int32_t CLEAN_PARTIAL_SEMITONES[15] = {12, 19, 24, 28, 31, 34, 36, 38, 40, 42, 43, 44, 46, 47, 48};
-inline constexpr size_t CLEAN_PARTIAL_WIDE_FROM = 3;
+inline constexpr size_t CLEAN_PARTIAL_WIDE_FROM = 5;  // partial 7
 
 // The recording's reference level: the level the loudest note reaches in loud passages
 // (a high percentile of each frame's loudest level, robust against one stray peak).

@@ -78,6 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"LaterNoteAtAPartialOfAHeldNoteIsReal",
                  {{48, 10, 150, 6000}, {60, 80, 150, 6000}},
                  {{48, 10}, {60, 80}}},
+        // 27 semitones lies between partials 4 and 5 (27.9): no partial, a note.
+        RuleCase{"NoteBesideAPartialIsReal", {{45, 10, 80, 6000}, {72, 10, 80, 5000}}, {{45, 10}, {72, 10}}},
         RuleCase{"NoteStartingAfterTheLowerOneEndsIsReal",
                  {{48, 10, 40, 6000}, {60, 60, 120, 5000}},
                  {{48, 10}, {60, 60}}},
