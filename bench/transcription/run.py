@@ -34,7 +34,9 @@ def parse_arguments():
     p = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     p.add_argument("--build-dir", default="build/release", help="release build with bin/ (default build/release)")
     p.add_argument("--modes", default=",".join(MODES), help="comma-separated subset of off,filter,clean")
-    p.add_argument("--soundfonts", default=",".join(render.SOUNDFONTS), help="comma-separated subset of FluidR3_GM,TimGM6mb")
+    p.add_argument("--soundfonts", default=",".join(render.SOUNDFONTS),
+                   help="comma-separated subset of FluidR3_GM,TimGM6mb, or paths of other .sf2/.sf3 files "
+                        "(a check on sounds never tuned on)")
     p.add_argument("--clips", default="", help="comma-separated clip names (default all); 'tuning' or 'held-out' for those sets")
     p.add_argument("--reuse", action="store_true",
                    help="reuse existing conversions; clean re-runs from the analysis file of its last full conversion")
@@ -166,6 +168,18 @@ class Converter:
         return mid, seconds
 
 
+def soundfont_name(spec):
+    """The name of a SoundFont given by name or path; a path is registered under its file's
+    stem, so its audio gets a folder of its own."""
+    if spec in render.SOUNDFONTS:
+        return spec
+    if not os.path.isfile(spec):
+        sys.exit(f"unknown SoundFont {spec!r}; SoundFonts: {', '.join(render.SOUNDFONTS)} or a path to a file")
+    name = os.path.splitext(os.path.basename(spec))[0]
+    render.SOUNDFONTS[name] = os.path.abspath(spec)  # joined onto SOUNDFONT_DIR, an absolute path stays itself
+    return name
+
+
 def main():
     args = parse_arguments()
     modes = [m for m in args.modes.split(",") if m]
@@ -173,9 +187,8 @@ def main():
     for m in modes:
         if m not in MODES:
             sys.exit(f"unknown mode {m!r}; modes: {', '.join(MODES)}")
-    for s in soundfonts:
-        if s not in render.SOUNDFONTS:
-            sys.exit(f"unknown SoundFont {s!r}; SoundFonts: {', '.join(render.SOUNDFONTS)}")
+    built_in = set(render.SOUNDFONTS)
+    soundfonts = [soundfont_name(s) for s in soundfonts]
     chosen = select_pieces(args.clips)
     bin_dir = os.path.abspath(os.path.join(args.build_dir, "bin"))
     work_dir = os.path.abspath(os.path.join(args.build_dir, "bench-transcription"))
@@ -218,7 +231,7 @@ def main():
               score.legend(), ""]
     text = "\n".join(header) + "\n" + "\n\n".join(tables) + "\n"
     print(text)
-    complete = (not args.clips and set(modes) == set(MODES) and set(soundfonts) == set(render.SOUNDFONTS)
+    complete = (not args.clips and set(modes) == set(MODES) and set(soundfonts) == built_in
                 and not args.reuse)
     if complete and not args.no_save:
         os.makedirs("bench/results", exist_ok=True)
