@@ -197,10 +197,11 @@ bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>
         const CleanNote& l = notes[j];
         if (l.start_samples > u.start_samples + late || l.end_samples <= u.start_samples)
             continue;
-        // Long after the lower note's attack a partial is no new sound: only a weak one is.
-        const bool settled = u.start_samples > l.start_samples + late + int64_t{rules.ghost_settle_frames} * hop;
-        const int64_t share = settled ? int64_t{percent} * rules.ghost_late_percent / 100 : percent;
-        if (int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * share)
+        // A partial starts with its note: one starting long after the lower note's attack is
+        // a note of its own (the salience already took the held note's steady partials).
+        if (u.start_samples > l.start_samples + late + int64_t{rules.ghost_settle_frames} * hop)
+            continue;
+        if (int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * percent)
             return true;
     }
     return false;

@@ -80,6 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {{48, 10}, {60, 80}}},
         // 27 semitones lies between partials 4 and 5 (27.9): no partial, a note.
         RuleCase{"NoteBesideAPartialIsReal", {{45, 10, 80, 6000}, {72, 10, 80, 5000}}, {{45, 10}, {72, 10}}},
+        // Partials 6 and 8 of a ringing bass, played long after its attack, quieter than it.
+        RuleCase{"ChordOnARingingBassPartialsIsReal",
+                 {{36, 10, 150, 7000}, {67, 100, 150, 5000}, {72, 100, 150, 5000}},
+                 {{36, 10}, {67, 100}, {72, 100}}},
         RuleCase{"NoteStartingAfterTheLowerOneEndsIsReal",
                  {{48, 10, 40, 6000}, {60, 60, 120, 5000}},
                  {{48, 10}, {60, 60}}},
