@@ -1,5 +1,6 @@
-// A re-conversion from any analysis file: counting its records, note extraction, event
-// building, the rate limit and the polyphony count, as the driver runs them.
+// A re-conversion from any analysis file: counting its records, note extraction (or the
+// clean transcription), event building, the rate limit and the polyphony count, as the
+// driver runs them.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     conversion_status.reconvert = 1;
     // Odd sizes also run the scale snapping of note extraction.
     conversion_settings.SCALE_FILTER = static_cast<int32_t>(size & 1);
+    // Every other pair of sizes runs the clean transcription instead.
+    conversion_settings.CLEAN_MODE = static_cast<int32_t>((size >> 1) & 1);
     const int32_t events = run_conversion();
     fuzz::require(events >= 0 && events <= static_cast<int32_t>(midi_event_list.events.size()),
                   "the event count fits the list");

@@ -35,6 +35,11 @@ bool read_block(AnalysisReader& reader, Block& block)
 // Grid frames a recording may have: far beyond any WAV file's 32-bit length.
 constexpr int64_t MAX_GRID_FRAMES = int64_t{1} << 24;
 
+// The most samples one block can stand for: the analysis writes a frame at least every half
+// frame width, and frames are at most 32768 samples wide. A file claiming more is damaged,
+// and its claim must not size the grid (gigabytes from one number).
+constexpr int64_t MAX_BLOCK_SPAN = 32768;
+
 // Raises the grid frames first..last (inclusive), appending frames as needed, to levels.
 void spread_levels(LevelMatrix& m, const NoteLevels& levels, int64_t first, int64_t last)
 {
@@ -72,8 +77,9 @@ LevelMatrix read_level_matrix(AnalysisReader& reader)
     Block next;
     bool have_previous = false;
     while (read_block(reader, next)) {
-        if (have_previous && next.position < previous.position)
-            break;  // blocks come in ascending position
+        const int64_t from = have_previous ? previous.position : 0;
+        if (next.position < from || next.position - from > MAX_BLOCK_SPAN)
+            break;  // blocks come in ascending position, from the start, close together
         if (have_previous) {
             const int64_t first = previous.position / CLEAN_GRID_HOP;
             spread_levels(m, previous.levels, first, std::max(first, (int64_t{next.position} - 1) / CLEAN_GRID_HOP));
@@ -83,7 +89,8 @@ LevelMatrix read_level_matrix(AnalysisReader& reader)
     }
     if (have_previous) {
         const int64_t first = previous.position / CLEAN_GRID_HOP;
-        spread_levels(m, previous.levels, first, (int64_t{previous.position} + previous.duration) / CLEAN_GRID_HOP);
+        const int64_t span = std::min<int64_t>(previous.duration, MAX_BLOCK_SPAN);
+        spread_levels(m, previous.levels, first, (int64_t{previous.position} + span) / CLEAN_GRID_HOP);
     }
     return m;
 }

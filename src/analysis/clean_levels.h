@@ -37,5 +37,7 @@ LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples);
 
 // Reads the blocks of an analysis file (after its header) into a matrix; note_window_length
 // must hold the file's windows already. Stops at the first damaged or incomplete block,
-// keeping the blocks before it. An empty matrix when no block was read.
+// keeping the blocks before it; a block out of order, or further from the one before (or
+// from the start) than any frame of the analysis, counts as damaged, and the last block
+// stands for at most that much. An empty matrix when no block was read.
 LevelMatrix read_level_matrix(AnalysisReader& reader);
