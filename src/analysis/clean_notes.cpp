@@ -134,7 +134,10 @@ void close_track(const FrameView& v, int32_t note, const Track& t, std::vector<C
     n.note = note;
     n.start_samples = onset_samples(v, note, t.begin, std::min(t.last, t.first + v.rules.rise_frames));
     const int64_t window = v.m.window_samples[static_cast<size_t>(note)];
-    n.end_samples = std::max(n.start_samples + 1, int64_t{t.last + 1} * v.m.hop_samples + window / 2);
+    // The level holds while the window still reaches into the note's release and reverb:
+    // the sound ended about half a window before the last frame that held.
+    const int64_t held_end = int64_t{t.last + 1} * v.m.hop_samples + window * v.rules.end_window_percent / 100;
+    n.end_samples = std::max(n.start_samples + 2 * int64_t{v.m.hop_samples}, held_end);
     n.peak_level = peak_after(v.levels, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
     for (int32_t g = t.first; g <= std::min(t.last, t.first + v.rules.strength_frames); ++g)
         n.strength += v.m.at(note, g);

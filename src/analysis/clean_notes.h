@@ -29,6 +29,7 @@ struct CleanRules {
     int32_t min_frames = 12;           // shorter notes are dropped
     int32_t onset_level_percent = 77;  // the onset is placed where the climb reaches this share of the peak ...
     int32_t onset_window_percent = 0;  // ... plus this share of the note's window
+    int32_t end_window_percent = -50;  // a note ends after its last held frame plus this share of its window
 };
 
 // One transcribed note, in samples.

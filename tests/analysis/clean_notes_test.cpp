@@ -116,6 +116,22 @@ TEST(CleanRules, OnsetFollowsTheClimbOfTheLevel)
     EXPECT_GT(notes[0].end_samples, 80 * HOP);
 }
 
+TEST(CleanRules, ANoteEndsHalfAWindowBeforeItsLastHeldFrameEnds)
+{
+    // The level holds while the window still reaches into the note's release.
+    LevelMatrix m = grid(200, {{60, 20, 80, 6000}});
+    m.window_samples[60] = 2000;
+    std::vector<CleanNote> notes = clean_find_notes(m, CleanRules{});
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].end_samples, 81 * HOP - 1000);
+    // A window longer than the note held still leaves it two grid frames long.
+    m = grid(200, {{60, 20, 32, 6000}});
+    m.window_samples[60] = 8000;
+    notes = clean_find_notes(m, CleanRules{});
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].end_samples - notes[0].start_samples, 2 * HOP);
+}
+
 TEST(CleanRules, ReferenceLevelIgnoresOneStrayPeak)
 {
     LevelMatrix m = grid(200, {{60, 0, 199, 4000}});
