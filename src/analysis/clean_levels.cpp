@@ -5,15 +5,7 @@
 
 namespace {
 
-using NoteLevels = std::array<int32_t, MIDI_NOTE_COUNT>;
-
-struct Block {
-    int32_t position = 0;
-    int32_t duration = 0;
-    NoteLevels levels{};
-};
-
-bool read_block(AnalysisReader& reader, Block& block)
+bool read_block(AnalysisReader& reader, AnalysisBlock& block)
 {
     AnalysisBlockHeader header;
     if (read_analysis_block_header(reader, header) != BlockHeaderRead::Block)
@@ -23,11 +15,13 @@ bool read_block(AnalysisReader& reader, Block& block)
     block.position = header.position;
     block.duration = header.duration;
     block.levels.fill(0);
+    block.steps.fill(12);
     FrameNoteRecord record;
     for (int32_t i = 0; i < header.record_count; ++i) {
         if (!read_analysis_record(reader, record) || record.note < 0 || record.note >= MIDI_NOTE_COUNT)
             return false;
         block.levels[static_cast<size_t>(record.note)] = std::max(0, record.level);
+        block.steps[static_cast<size_t>(record.note)] = static_cast<int8_t>(std::clamp(record.fine_step, 0, 23));
     }
     return true;
 }
@@ -41,7 +35,7 @@ constexpr int64_t MAX_GRID_FRAMES = int64_t{1} << 24;
 constexpr int64_t MAX_BLOCK_SPAN = 32768;
 
 // Raises the grid frames first..last (inclusive), appending frames as needed, to levels.
-void spread_levels(LevelMatrix& m, const NoteLevels& levels, int64_t first, int64_t last)
+void spread_levels(LevelMatrix& m, const std::array<int32_t, MIDI_NOTE_COUNT>& levels, int64_t first, int64_t last)
 {
     last = std::min(last, MAX_GRID_FRAMES - 1);
     if (last >= m.frame_count) {
@@ -67,19 +61,16 @@ LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples)
     return m;
 }
 
-LevelMatrix read_level_matrix(AnalysisReader& reader)
-{
-    LevelMatrix m = make_level_matrix(0, CLEAN_GRID_HOP);
-    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
-        m.window_samples[static_cast<size_t>(note)] = std::max(1, note_window_length[note]);
-    // A block stands until the next one starts; the last one for its written duration.
-    Block previous;
-    Block next;
+namespace {
+
+// A block stands until the next one starts; the last one for at most its written duration.
+struct Spreader {
+    LevelMatrix& m;
+    AnalysisBlock previous;
     bool have_previous = false;
-    while (read_block(reader, next)) {
-        const int64_t from = have_previous ? previous.position : 0;
-        if (next.position < from || next.position - from > MAX_BLOCK_SPAN)
-            break;  // blocks come in ascending position, from the start, close together
+
+    void add(const AnalysisBlock& next)
+    {
         if (have_previous) {
             const int64_t first = previous.position / CLEAN_GRID_HOP;
             spread_levels(m, previous.levels, first, std::max(first, (int64_t{next.position} - 1) / CLEAN_GRID_HOP));
@@ -87,10 +78,44 @@ LevelMatrix read_level_matrix(AnalysisReader& reader)
         previous = next;
         have_previous = true;
     }
-    if (have_previous) {
+    void finish()
+    {
+        if (!have_previous)
+            return;
         const int64_t first = previous.position / CLEAN_GRID_HOP;
         const int64_t span = std::min<int64_t>(previous.duration, MAX_BLOCK_SPAN);
         spread_levels(m, previous.levels, first, (int64_t{previous.position} + span) / CLEAN_GRID_HOP);
     }
+};
+
+} // namespace
+
+LevelMatrix read_level_matrix(AnalysisReader& reader, const VibratoRules* vibrato)
+{
+    LevelMatrix m = make_level_matrix(0, CLEAN_GRID_HOP);
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
+        m.window_samples[static_cast<size_t>(note)] = std::max(1, note_window_length[note]);
+    Spreader spreader{m, {}, false};
+    VibratoWindow window;
+    if (vibrato)
+        window.rules = *vibrato;
+    AnalysisBlock block;
+    AnalysisBlock folded;
+    int64_t from = 0;  // the block before's position
+    while (read_block(reader, block)) {
+        if (block.position < from || block.position - from > MAX_BLOCK_SPAN)
+            break;  // blocks come in ascending position, from the start, close together
+        from = block.position;
+        if (!vibrato) {
+            spreader.add(block);
+            continue;
+        }
+        vibrato_push(window, block);
+        while (vibrato_pop(window, false, folded))
+            spreader.add(folded);
+    }
+    while (vibrato && vibrato_pop(window, true, folded))
+        spreader.add(folded);
+    spreader.finish();
     return m;
 }

@@ -7,6 +7,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_results.h"
+#include "analysis/clean_vibrato.h"
 
 // Samples between two grid frames: 5.8 ms at 44100 Hz, fine against the 50 ms within
 // which a listener (and the usual scoring) places an onset.
@@ -36,8 +37,9 @@ struct LevelMatrix {
 LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples);
 
 // Reads the blocks of an analysis file (after its header) into a matrix; note_window_length
-// must hold the file's windows already. Stops at the first damaged or incomplete block,
+// must hold the file's windows already. With vibrato rules each block's edge levels are
+// folded first (clean_vibrato.h). Stops at the first damaged or incomplete block,
 // keeping the blocks before it; a block out of order, or further from the one before (or
 // from the start) than any frame of the analysis, counts as damaged, and the last block
 // stands for at most that much. An empty matrix when no block was read.
-LevelMatrix read_level_matrix(AnalysisReader& reader);
+LevelMatrix read_level_matrix(AnalysisReader& reader, const VibratoRules* vibrato = nullptr);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "analysis/clean_levels.h"
+#include "analysis/level_amplitude.h"
 
 struct SalienceRules {
     int32_t fundamental_percent = 20;  // a note's own level (as amplitude) against its loudest partial
@@ -24,12 +25,6 @@ struct SalienceRules {
 inline constexpr int32_t SALIENCE_PARTIALS = 8;
 inline constexpr int32_t SALIENCE_SEMITONES[SALIENCE_PARTIALS] = {0, 12, 19, 24, 28, 31, 34, 36};
 inline constexpr int32_t SALIENCE_WEIGHTS[SALIENCE_PARTIALS] = {1000, 900, 800, 700, 600, 550, 500, 450};
-
-// The amplitude behind a compressed level (level = 16384 * (amplitude / 16384)^0.374), in
-// units of 2^-24 of a level-16384 amplitude; and back: the largest level whose amplitude
-// does not exceed a given one. Table-driven, the same integers on every machine.
-int64_t level_amplitude(int32_t level);
-int32_t amplitude_level(int64_t amplitude);
 
 // A matrix of the same shape whose cells hold the salience of the notes taken, as levels
 // (0 for the others), so the note rules read it as they read analysis levels.

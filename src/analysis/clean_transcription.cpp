@@ -66,7 +66,8 @@ int32_t clean_note_segments()
     AnalysisReader reader(file.get());
     if (!read_analysis_settings(reader))
         return 0;
-    const LevelMatrix levels = read_level_matrix(reader);
+    const VibratoRules vibrato;
+    const LevelMatrix levels = read_level_matrix(reader, &vibrato);
     const LevelMatrix salience = clean_salience(levels, SalienceRules{});
     std::vector<CleanNote> notes = clean_find_notes(salience, levels, CleanRules{});
     notes = clean_join_fragments(std::move(notes), FragmentRules{}, levels);

@@ -1,7 +1,8 @@
 // The clean transcription stage: instead of note extraction, the notes a musician played,
-// found in the analysis file's levels: each frame's harmonic salience (clean_salience.h),
-// notes tracked on it (clean_notes.h), held notes' fragments joined (clean_fragments.h) and
-// slow attacks' onsets moved to where they began (clean_onsets.h).
+// found in the analysis file's levels with vibrato folded (clean_vibrato.h): each frame's
+// harmonic salience (clean_salience.h), notes tracked on it (clean_notes.h), held notes'
+// fragments joined (clean_fragments.h) and slow attacks' onsets moved to where they began
+// (clean_onsets.h).
 #pragma once
 
 #include <cstdint>
