@@ -16,6 +16,18 @@ struct SalienceCase {
     std::vector<int32_t> expected;                     // notes with a salience, ascending
 };
 
+// The notes that keep a salience in frame g, ascending.
+std::vector<int32_t> salient_in_frame(const LevelMatrix& m, int32_t g, const SalienceRules& rules = {})
+{
+    const LevelMatrix s = clean_salience(m, rules);
+    std::vector<int32_t> notes;
+    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
+        if (s.at(note, g) > 0)
+            notes.push_back(note);
+    }
+    return notes;
+}
+
 std::vector<int32_t> salient_notes(const SalienceCase& c)
 {
     // Frame 1 holds the case; frame 0 a loud reference tone so the floor is fixed.
@@ -23,13 +35,7 @@ std::vector<int32_t> salient_notes(const SalienceCase& c)
     m.at(100, 0) = 9000;
     for (auto [note, level] : c.levels)
         m.at(note, 1) = level;
-    const LevelMatrix s = clean_salience(m, SalienceRules{});
-    std::vector<int32_t> notes;
-    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
-        if (s.at(note, 1) > 0)
-            notes.push_back(note);
-    }
-    return notes;
+    return salient_in_frame(m, 1);
 }
 
 class SalienceTable : public ::testing::TestWithParam<SalienceCase> {};
@@ -86,10 +92,6 @@ TEST(SalienceMatrix, KeepsShapeAndWindowsAndIsEmptyForAnEmptyMatrix)
     EXPECT_EQ(clean_salience(make_level_matrix(0, CLEAN_GRID_HOP), SalienceRules{}).frame_count, 0);
 }
 
-} // namespace
-
-namespace {
-
 // A2 held over 20 frames with its partials A3 and E4; A3 at `a3_first` until frame 18 and
 // at `a3_last` in frame 19.
 std::vector<int32_t> salient_at_last_frame(int32_t a3_first, int32_t a3_last, const SalienceRules& rules)
@@ -100,13 +102,7 @@ std::vector<int32_t> salient_at_last_frame(int32_t a3_first, int32_t a3_last, co
         m.at(57, g) = g < 19 ? a3_first : a3_last;
         m.at(64, g) = 4500;
     }
-    const LevelMatrix s = clean_salience(m, rules);
-    std::vector<int32_t> notes;
-    for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
-        if (s.at(note, 19) > 0)
-            notes.push_back(note);
-    }
-    return notes;
+    return salient_in_frame(m, 19, rules);
 }
 
 TEST(SalienceHistory, APartialThatRisesWhileItsNoteHoldsIsANoteOfItsOwn)
