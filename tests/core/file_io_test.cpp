@@ -11,6 +11,7 @@
 #include "core/file_io.h"
 #include "core/temporary_files.h"
 #include "support/test_support.h"
+#include "support/unreadable_paths.h"
 
 namespace {
 
@@ -133,26 +134,14 @@ TEST(WholeFileRead, OnlyRegularFilesOfAKnownSizeAreRead)
 {
     test::TempDir dir;
     test::write_text(dir.file("small.txt"), "Version 645");
-    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
-    fs::create_directory(dir.file("folder"));
     fs::create_symlink(dir.file("small.txt"), dir.file("link.txt"));
-    // Sparse: as large as it claims, without the disk space.
-    test::write_sparse(dir.file("huge.mid"), WHOLE_FILE_READ_LIMIT + 1);
-    struct Case {
-        std::string path;
-        FileReadProblem problem;
-    };
-    const Case cases[] = {
-        {dir.file("small.txt"), FileReadProblem::None},
-        {dir.file("link.txt"), FileReadProblem::None},
-        {dir.file("missing.txt"), FileReadProblem::CannotOpen},
-        {dir.file("pipe"), FileReadProblem::NotRegularFile},
-        {dir.file("folder"), FileReadProblem::NotRegularFile},
-        {"/dev/zero", FileReadProblem::NotRegularFile},  // would never end
-        {dir.file("huge.mid"), FileReadProblem::TooLarge},
-    };
+    std::vector<test::UnreadablePath> cases = test::make_unreadable_paths(dir, ".mid");
+    ASSERT_FALSE(cases.empty());
+    cases.push_back({dir.file("small.txt"), FileReadProblem::None});
+    cases.push_back({dir.file("link.txt"), FileReadProblem::None});
+    cases.push_back({dir.file("missing.txt"), FileReadProblem::CannotOpen});
     ::alarm(60);  // a read that waits on the FIFO would hang here for good
-    for (const Case& c : cases) {
+    for (const test::UnreadablePath& c : cases) {
         SCOPED_TRACE(c.path);
         const auto bytes = read_file_bytes(c.path.c_str());
         EXPECT_EQ(bytes.has_value(), c.problem == FileReadProblem::None);

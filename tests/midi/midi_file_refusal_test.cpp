@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "core/file_io.h"
 #include "core/settings.h"
@@ -15,6 +15,7 @@
 #include "support/engine_state.h"
 #include "support/midi_events.h"
 #include "support/test_support.h"
+#include "support/unreadable_paths.h"
 
 namespace {
 
@@ -22,22 +23,11 @@ TEST(MidiFileRefusal, NonRegularAndHugeFilesLeaveTheListAsItWas)
 {
     test::reset_engine_state();
     test::TempDir dir;
-    ASSERT_EQ(::mkfifo(dir.file("pipe.mid").c_str(), 0600), 0);
-    std::filesystem::create_directory(dir.file("folder.mid"));
-    test::write_sparse(dir.file("huge.txt"), WHOLE_FILE_READ_LIMIT + 1);
-    struct Case {
-        std::string path;
-        FileReadProblem problem;
-    };
-    const Case cases[] = {
-        {dir.file("pipe.mid"), FileReadProblem::NotRegularFile},
-        {dir.file("folder.mid"), FileReadProblem::NotRegularFile},
-        {"/dev/zero", FileReadProblem::NotRegularFile},
-        {"/dev/stdin", FileReadProblem::NotRegularFile},  // a pipe or terminal under ctest
-        {dir.file("huge.txt"), FileReadProblem::TooLarge},
-    };
+    std::vector<test::UnreadablePath> cases = test::make_unreadable_paths(dir, ".mid");
+    ASSERT_FALSE(cases.empty());
+    cases.push_back({"/dev/stdin", FileReadProblem::NotRegularFile});  // a pipe or terminal under ctest
     ::alarm(60);  // a reader that waits on the FIFO would hang here for good
-    for (const Case& c : cases) {
+    for (const test::UnreadablePath& c : cases) {
         for (bool smf : {false, true}) {
             SCOPED_TRACE(c.path + (smf ? " as SMF" : " as text"));
             if (c.path == "/dev/stdin" && std::filesystem::is_regular_file("/dev/stdin"))
