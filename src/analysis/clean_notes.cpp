@@ -178,15 +178,23 @@ void track_note(const FrameView& v, int32_t note, std::vector<CleanNote>& notes)
 
 } // namespace
 
-int32_t clean_reference_level(const LevelMatrix& m)
+namespace {
+
+int32_t reference_of(std::vector<int32_t> loudest)
 {
-    std::vector<int32_t> loudest = loudest_by_frame(m);
     std::erase(loudest, 0);
     if (loudest.empty())
         return 0;
     const size_t k = loudest.size() * 95 / 100;
     std::nth_element(loudest.begin(), loudest.begin() + static_cast<std::ptrdiff_t>(k), loudest.end());
     return loudest[k];
+}
+
+} // namespace
+
+int32_t clean_reference_level(const LevelMatrix& m)
+{
+    return reference_of(loudest_by_frame(m));
 }
 
 namespace {
@@ -309,7 +317,7 @@ std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const LevelMatrix&
     if (m.frame_count == 0 || levels.frame_count != m.frame_count)
         return notes;
     const std::vector<int32_t> loudest = loudest_by_frame(m);
-    const FrameView view{m, levels, rules, loudest, clean_reference_level(m)};
+    const FrameView view{m, levels, rules, loudest, reference_of(loudest)};
     for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
         track_note(view, note, notes);
     std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
