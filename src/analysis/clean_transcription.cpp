@@ -5,6 +5,7 @@
 
 #include "analysis/analysis_file.h"
 #include "analysis/analysis_results.h"
+#include "analysis/clean_attacks.h"
 #include "analysis/clean_fragments.h"
 #include "analysis/clean_levels.h"
 #include "analysis/clean_onsets.h"
@@ -72,6 +73,8 @@ int32_t clean_note_segments()
     std::vector<CleanNote> notes = clean_find_notes(salience, levels, CleanRules{});
     notes = clean_join_fragments(std::move(notes), FragmentRules{}, levels);
     notes = clean_place_onsets(std::move(notes), OnsetRules{}, levels);
+    const RecordingView recording{wave_data.samples, wave_data.channels, wave_data.frame_count};
+    notes = clean_follow_attacks(std::move(notes), AttackRules{}, recording);
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);
     note_segment_list.count = static_cast<int32_t>(segments.size());

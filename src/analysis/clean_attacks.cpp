@@ -1,0 +1,142 @@
+#include "analysis/clean_attacks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+using LogPower = std::array<int32_t, MIDI_NOTE_COUNT>;  // thousandths of a neper
+
+struct Peak {
+    int64_t frame = 0;
+    int32_t flux = -1;
+};
+
+// The flux of the recording's windows, each window's spectrum computed once. A pass over
+// the notes in time order releases the windows behind it, so memory stays small on long
+// recordings. The window of frame c ends at sample c * hop.
+struct FluxWindows {
+    const AttackRules& rules;
+    const RecordingView& recording;
+    NoteBandTables tables;
+    std::map<int64_t, LogPower> computed;
+
+    const LogPower& log_power(int64_t frame)
+    {
+        auto found = computed.find(frame);
+        if (found != computed.end())
+            return found->second;
+        const std::array<double, MIDI_NOTE_COUNT> power = note_band_power(tables, recording, frame * rules.hop_samples);
+        LogPower result;
+        for (size_t n = 0; n < power.size(); ++n)
+            result[n] = static_cast<int32_t>(std::lround(1000.0 * std::log1p(power[n] / rules.quiet_power)));
+        return computed.emplace(frame, result).first->second;
+    }
+    void release_before(int64_t frame) { computed.erase(computed.begin(), computed.lower_bound(frame)); }
+
+    int32_t flux(int32_t note, int64_t frame)
+    {
+        const LogPower& now = log_power(frame);
+        const LogPower& before = log_power(frame - rules.lag_frames);
+        int64_t sum = 0;
+        for (int32_t k = 0; k < ATTACK_PARTIALS; ++k) {
+            const auto band = static_cast<size_t>(note + ATTACK_SEMITONES[k]);
+            if (band < MIDI_NOTE_COUNT)
+                sum += int64_t{ATTACK_WEIGHTS[k]} * std::max(0, now[band] - before[band]);
+        }
+        return static_cast<int32_t>(sum / 1000);
+    }
+    // The first frame of first..last with the largest flux.
+    Peak strongest(int32_t note, int64_t first, int64_t last)
+    {
+        Peak best{first, -1};
+        for (int64_t c = first; c <= last; ++c) {
+            const int32_t f = flux(note, c);
+            if (f > best.flux)
+                best = Peak{c, f};
+        }
+        return best;
+    }
+    // The frame whose window is centred on sample s.
+    int64_t centred_on(int64_t s) const
+    {
+        return (std::max<int64_t>(s, 0) + NOTE_BAND_WINDOW / 2) / rules.hop_samples;
+    }
+    int32_t strength_near(int32_t note, int64_t onset)
+    {
+        const int64_t centre = centred_on(onset);
+        return strongest(note, centre - rules.search_before, centre + rules.search_after).flux;
+    }
+};
+
+bool by_start(const CleanNote& a, const CleanNote& b)
+{
+    return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
+}
+
+bool valid_note(const CleanNote& n)
+{
+    return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
+}
+
+std::vector<CleanNote> join_unattacked(const std::vector<CleanNote>& notes, FluxWindows& windows)
+{
+    const AttackRules& rules = windows.rules;
+    std::vector<CleanNote> kept;
+    std::array<size_t, MIDI_NOTE_COUNT> last_of_pitch;
+    last_of_pitch.fill(SIZE_MAX);
+    for (const CleanNote& n : notes) {
+        if (!valid_note(n)) {
+            kept.push_back(n);
+            continue;
+        }
+        windows.release_before(windows.centred_on(n.start_samples) - rules.search_before - rules.lag_frames);
+        const size_t earlier = last_of_pitch[static_cast<size_t>(n.note)];
+        if (earlier != SIZE_MAX && n.start_samples - kept[earlier].end_samples <= rules.gap_samples &&
+            windows.strength_near(n.note, n.start_samples) < rules.attack_flux) {
+            kept[earlier].end_samples = std::max(kept[earlier].end_samples, n.end_samples);
+            continue;
+        }
+        last_of_pitch[static_cast<size_t>(n.note)] = kept.size();
+        kept.push_back(n);
+    }
+    return kept;
+}
+
+// Never into the previous note of the pitch, never later than the onset was.
+void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows)
+{
+    const AttackRules& rules = windows.rules;
+    std::array<int64_t, MIDI_NOTE_COUNT> previous_end;
+    previous_end.fill(0);
+    for (CleanNote& n : notes) {
+        if (!valid_note(n))
+            continue;
+        const int64_t from = std::max(previous_end[static_cast<size_t>(n.note)], n.start_samples - rules.lead_samples);
+        windows.release_before(windows.centred_on(n.start_samples - rules.lead_samples) - rules.lag_frames);
+        previous_end[static_cast<size_t>(n.note)] = n.end_samples;
+        const Peak peak = windows.strongest(n.note, std::max<int64_t>(windows.centred_on(from), rules.lag_frames),
+                                            windows.centred_on(n.start_samples) + rules.search_after);
+        if (peak.flux < rules.attack_flux)
+            continue;
+        const int64_t heard = peak.frame * rules.hop_samples - NOTE_BAND_WINDOW / 2 + rules.peak_delay_samples;
+        if (heard < n.start_samples - rules.move_samples)
+            n.start_samples = std::max<int64_t>(heard, 0);
+    }
+}
+
+} // namespace
+
+std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
+                                            const RecordingView& recording)
+{
+    std::stable_sort(notes.begin(), notes.end(), by_start);
+    if (recording.frame_count <= 0 || rules.hop_samples <= 0)
+        return notes;
+    FluxWindows windows{rules, recording, make_note_band_tables(), {}};
+    move_onsets_to_attacks(notes, windows);
+    std::stable_sort(notes.begin(), notes.end(), by_start);
+    windows.computed.clear();
+    return join_unattacked(notes, windows);
+}

@@ -1,0 +1,42 @@
+// Attacks heard in the recording itself. The analysis's note windows are long (up to 93 ms),
+// so a note's level swells and dips with vibrato, tremolo and beating much as it does at a
+// played repetition, and rises slowly into a bowed or sung note. A short window over the
+// sound shows the attacks: a played note starts with a jump of energy at its pitch and
+// partials (spectral flux); a swell of a held one barely moves it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "analysis/clean_notes.h"
+#include "analysis/note_bands.h"
+
+struct AttackRules {
+    int32_t hop_samples = CLEAN_GRID_HOP;
+    int32_t lag_frames = 2;          // energy is compared with the window this many hops before
+    double quiet_power = 1.0e6;      // added to every band's power: changes in silence are no attacks
+    int32_t attack_flux = 3000;      // flux (thousandths of a neper, weighted) that counts as an attack
+    // Joining: a note starting this soon (600 ms) after the end of one of its pitch, with no
+    // attack within the windows centred from search_before hops before its onset to
+    // search_after hops after it, continues that note. A found onset may lie up to 50 ms early.
+    int64_t gap_samples = 26460;
+    int32_t search_before = 3;
+    int32_t search_after = 8;
+    // Onsets: a note whose strongest attack within 100 ms before its onset (and search_after
+    // after it) lies more than 20 ms earlier starts there. Log flux peaks as the attack enters
+    // the window, a little before the sound is heard: the onset is placed 10 ms after the peak.
+    int64_t lead_samples = 4410;
+    int64_t move_samples = 882;
+    int64_t peak_delay_samples = 441;
+};
+
+// Partials whose flux adds to a note's attack and their weights.
+inline constexpr int32_t ATTACK_PARTIALS = 4;
+inline constexpr int32_t ATTACK_SEMITONES[ATTACK_PARTIALS] = {0, 12, 19, 24};
+inline constexpr int32_t ATTACK_WEIGHTS[ATTACK_PARTIALS] = {1000, 800, 600, 500};  // per mille
+
+// The notes with every onset moved to an attack heard shortly before it, then every note
+// that starts soon after one of its pitch and shows no attack of its own joined to that
+// one. Ordered by start and then note. Without samples, the notes as they are.
+std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
+                                            const RecordingView& recording);

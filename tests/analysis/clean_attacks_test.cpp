@@ -1,0 +1,136 @@
+// Attacks heard in the recording: rendered tones with and without attacks, and the notes a
+// transcription found in them; each row says which notes remain and where they start.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/clean_attacks.h"
+#include "signal/wav_synth.h"
+
+namespace {
+
+constexpr int32_t RATE = synth::RATE;
+
+int64_t at_seconds(double seconds)
+{
+    return static_cast<int64_t>(std::lround(seconds * RATE));
+}
+
+// A tone of three partials from `from` to `to` seconds, starting at once, with a tremolo of
+// `tremolo` (share of the amplitude, at 5 Hz).
+struct Tone {
+    int32_t note;
+    double from;
+    double to;
+    double tremolo = 0.0;
+};
+
+std::vector<int16_t> render(const std::vector<Tone>& tones, double seconds)
+{
+    std::vector<double> signal(static_cast<size_t>(at_seconds(seconds)), 0.0);
+    for (const Tone& t : tones) {
+        const double hz = synth::midi_note_frequency(t.note);
+        for (int64_t i = at_seconds(t.from); i < at_seconds(t.to); ++i) {
+            const double s = static_cast<double>(i) / RATE;
+            const double swell = 1.0 - t.tremolo * (0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * 5.0 * s));
+            for (int32_t k = 1; k <= 3; ++k)
+                signal[static_cast<size_t>(i)] += swell * 6000.0 / k * std::sin(2.0 * std::numbers::pi * hz * k * s);
+        }
+    }
+    return synth::to_pcm16(signal);
+}
+
+CleanNote found(int32_t note, double from, double to)
+{
+    return CleanNote{at_seconds(from), at_seconds(to), note, 5000, 0};
+}
+
+struct Remains {
+    int32_t note;
+    double start;  // seconds, within 25 ms
+};
+
+struct AttackCase {
+    std::string situation;
+    std::vector<Tone> tones;
+    std::vector<CleanNote> notes;
+    std::vector<Remains> expected;
+};
+
+void PrintTo(const AttackCase& c, std::ostream* os)
+{
+    *os << c.situation;
+}
+
+class AttackTable : public ::testing::TestWithParam<AttackCase> {};
+
+TEST_P(AttackTable, JoinsWhatWasNotPlayedAgainAndStartsNotesAtTheirAttacks)
+{
+    const AttackCase& c = GetParam();
+    const std::vector<int16_t> samples = render(c.tones, 3.0);
+    const RecordingView recording{samples, 1, static_cast<int64_t>(samples.size())};
+    const std::vector<CleanNote> result = clean_follow_attacks(c.notes, AttackRules{}, recording);
+    ASSERT_EQ(result.size(), c.expected.size()) << c.situation;
+    for (size_t i = 0; i < result.size(); ++i) {
+        EXPECT_EQ(result[i].note, c.expected[i].note) << c.situation;
+        EXPECT_NEAR(static_cast<double>(result[i].start_samples) / RATE, c.expected[i].start, 0.025) << c.situation;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Situations, AttackTable,
+    ::testing::Values(
+        AttackCase{"a held tone swelling with tremolo, found in two pieces, is one note",
+                   {{57, 0.1, 2.5, 0.3}}, {found(57, 0.1, 0.9), found(57, 1.0, 2.5)}, {{57, 0.1}}},
+        AttackCase{"a tone played again after a short rest stays two notes",
+                   {{57, 0.1, 0.9}, {57, 1.0, 2.5}}, {found(57, 0.1, 0.9), found(57, 1.0, 2.5)}, {{57, 0.1}, {57, 1.0}}},
+        AttackCase{"pieces too far apart stay apart", {{57, 0.1, 2.5}},
+                   {found(57, 0.1, 0.5), found(57, 1.3, 2.5)}, {{57, 0.1}, {57, 1.3}}},
+        AttackCase{"a piece of another pitch between them does not keep them apart",
+                   {{57, 0.1, 2.5, 0.3}}, {found(57, 0.1, 0.9), found(64, 0.95, 1.2), found(57, 1.0, 2.5)},
+                   {{57, 0.1}, {64, 0.95}}},
+        AttackCase{"a note found late starts at its attack", {{60, 0.5, 1.5}}, {found(60, 0.58, 1.5)}, {{60, 0.5}}},
+        AttackCase{"a note found at its attack stays there", {{60, 0.5, 1.5}}, {found(60, 0.5, 1.5)}, {{60, 0.5}}},
+        AttackCase{"a repetition found late starts at its attack and stays apart",
+                   {{60, 0.3, 0.55}, {60, 0.6, 1.5}}, {found(60, 0.3, 0.55), found(60, 0.68, 1.5)},
+                   {{60, 0.3}, {60, 0.6}}},
+        AttackCase{"no attack nearby: the onset stays", {{60, 0.2, 2.0}}, {found(60, 1.0, 2.0)}, {{60, 1.0}}}),
+    [](const auto& info) { return "case_" + std::to_string(info.index); });
+
+TEST(AttackFollowing, WithoutSamplesTheNotesStayAsTheyAre)
+{
+    const std::vector<CleanNote> notes{found(57, 1.0, 2.0), found(57, 0.1, 0.9)};
+    const std::vector<CleanNote> result = clean_follow_attacks(notes, AttackRules{}, RecordingView{});
+    ASSERT_EQ(result.size(), 2u);
+    EXPECT_EQ(result[0].start_samples, at_seconds(0.1));
+    EXPECT_EQ(result[1].start_samples, at_seconds(1.0));
+}
+
+TEST(NoteBands, ATonesPowerLiesInItsNotesBandAndStereoCountsAsItsMean)
+{
+    const NoteBandTables tables = make_note_band_tables();
+    for (const double note : {57.0, 69.0, 81.0, 93.0}) {
+        const std::vector<int16_t> tone = synth::sine(synth::midi_note_frequency(note), 8000.0, RATE);
+        const RecordingView mono{tone, 1, static_cast<int64_t>(tone.size())};
+        const auto power = note_band_power(tables, mono, RATE / 2);
+        const auto loudest = static_cast<double>(std::max_element(power.begin(), power.end()) - power.begin());
+        EXPECT_EQ(loudest, note);
+
+        const std::vector<int16_t> stereo = synth::interleave(tone, tone);
+        const RecordingView both{stereo, 2, static_cast<int64_t>(tone.size())};
+        EXPECT_EQ(note_band_power(tables, both, RATE / 2), power);
+    }
+    const std::vector<int16_t> quiet = synth::silence(RATE);
+    const auto silent = note_band_power(tables, RecordingView{quiet, 1, RATE}, RATE / 2);
+    EXPECT_EQ(*std::max_element(silent.begin(), silent.end()), 0.0);
+    // Windows reaching outside the recording read silence there, not memory.
+    const auto edge = note_band_power(tables, RecordingView{quiet, 1, RATE}, RATE + NOTE_BAND_WINDOW / 2);
+    EXPECT_EQ(*std::max_element(edge.begin(), edge.end()), 0.0);
+}
+
+} // namespace
