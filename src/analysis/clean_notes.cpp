@@ -306,6 +306,29 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
     return kept_notes(notes, kept);
 }
 
+std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,
+                                              const LevelMatrix& m)
+{
+    std::vector<char> kept(notes.size(), 1);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        const CleanNote& low = notes[i];
+        if (low.note < 0 || low.note >= rules.forerunner_below_note || low.note >= MIDI_NOTE_COUNT)
+            continue;
+        const int64_t length = low.end_samples - low.start_samples;
+        if (length * 100 >= int64_t{m.window_samples[static_cast<size_t>(low.note)]} * rules.forerunner_window_percent)
+            continue;
+        const auto first = std::lower_bound(notes.begin(), notes.end(), low.start_samples,
+                                            [](const CleanNote& n, int64_t start) { return n.start_samples < start; });
+        for (auto later = first; later != notes.end() && later->start_samples <= low.end_samples + rules.forerunner_reach_samples; ++later) {
+            if (later->note != low.note && later->end_samples - later->start_samples > length) {
+                kept[i] = 0;
+                break;
+            }
+        }
+    }
+    return kept_notes(notes, kept);
+}
+
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules)
 {
     return clean_find_notes(m, m, rules);

@@ -30,6 +30,9 @@ struct CleanRules {
     int32_t onset_level_percent = 77;  // the onset is placed where the climb reaches this share of the peak ...
     int32_t onset_window_percent = 0;  // ... plus this share of the note's window
     int32_t end_window_percent = -50;  // a note ends after its last held frame plus this share of its window
+    int32_t forerunner_below_note = 48;        // a note below C3 ...
+    int32_t forerunner_window_percent = 150;   // ... shorter than this share of its window ...
+    int32_t forerunner_reach_samples = 2205;   // ... while a longer note starts in it or this soon (50 ms) after
 };
 
 // One transcribed note, in samples.
@@ -59,6 +62,12 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
 // explains: the smear of a low note's short window or of an attack.
 std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                          const LevelMatrix& m);
+
+// Drops the short low notes that another note's attack makes: a low note's long window
+// reaches the attack before the note's own window does, and briefly sees its broad
+// transient as a note of its own. notes: ordered by start; returns those kept in order.
+std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,
+                                              const LevelMatrix& m);
 
 // The notes of the matrix, ordered by start and then note.
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules);

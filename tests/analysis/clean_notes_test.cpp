@@ -2,6 +2,7 @@
 // musical situation, the levels that show it, and the notes that must come out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,39 @@ TEST(CleanRules, ReferenceLevelIgnoresOneStrayPeak)
     m.at(90, 50) = 20000;
     EXPECT_EQ(clean_reference_level(m), 4000);
     EXPECT_EQ(clean_reference_level(grid(10, {})), 0);
+}
+
+TEST(CleanRules, ShortLowNotesBeforeALongerAttackAreDropped)
+{
+    // Note 30's window is 8000 samples: shorter than 12000 samples it may be a forerunner.
+    LevelMatrix m = make_level_matrix(10, HOP);
+    m.window_samples[30] = 8000;
+    m.window_samples[50] = 8000;
+    const CleanNote played{10000, 40000, 43, 5000, 0};
+    struct Row {
+        const char* situation;
+        CleanNote low;
+        bool kept;
+    };
+    const Row rows[] = {
+        {"short, low, the longer note starts within it", {8000, 12000, 30, 6000, 0}, false},
+        {"... or within 50 ms after it ends", {6000, 8000, 30, 6000, 0}, false},
+        {"... or at the same moment", {10000, 14000, 30, 6000, 0}, false},
+        {"as long as one and a half windows", {8000, 20000, 30, 6000, 0}, true},
+        {"ends long before the other starts", {1000, 4000, 30, 6000, 0}, true},
+        {"at C3 and above", {8000, 12000, 50, 6000, 0}, true},
+    };
+    for (const Row& r : rows) {
+        std::vector<CleanNote> notes{r.low, played};
+        std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
+            return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
+        });
+        const std::vector<CleanNote> kept = clean_drop_forerunners(notes, CleanRules{}, m);
+        EXPECT_EQ(kept.size(), r.kept ? 2u : 1u) << r.situation;
+    }
+    // The longer note must be longer than the low one.
+    const std::vector<CleanNote> two_short{{8000, 12000, 30, 6000, 0}, {10000, 11000, 43, 5000, 0}};
+    EXPECT_EQ(clean_drop_forerunners(two_short, CleanRules{}, m).size(), 2u);
 }
 
 TEST(CleanSegments, TicksTemperedPitchAndVelocity)
