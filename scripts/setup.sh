@@ -12,8 +12,9 @@ PACKAGES=(
   clang libclang-rt-14-dev
   # independent MIDI tools used by the tests: a reader and a renderer
   python3 python3-mido fluidsynth
-  # the transcription benchmark: the second General MIDI SoundFont, note-matching scores
-  fluid-soundfont-gm python3-mir-eval python3-numpy
+  # the transcription benchmark: two more General MIDI SoundFonts (the second to tune on, a
+  # third to check on), note-matching scores
+  fluid-soundfont-gm musescore-general-soundfont-small python3-mir-eval python3-numpy
   # the GUI program: Qt 6 Widgets, its offscreen and X11 platforms, Qt's Japanese texts and
   # a Japanese Gothic font
   qt6-base-dev qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic

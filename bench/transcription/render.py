@@ -10,7 +10,10 @@ import subprocess
 import pieces
 
 SOUNDFONT_DIR = "/usr/share/sounds/sf2"
-SOUNDFONTS = {"FluidR3_GM": "FluidR3_GM.sf2", "TimGM6mb": "TimGM6mb.sf2"}
+# The two General MIDI SoundFonts the clean mode is tuned on, and a third that checks it on
+# sounds it was not tuned on (an absolute path stays itself when joined onto SOUNDFONT_DIR).
+SOUNDFONTS = {"FluidR3_GM": "FluidR3_GM.sf2", "TimGM6mb": "TimGM6mb.sf2",
+              "MuseScore_General_Lite": "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3"}
 
 # FluidSynth at its default reverb and chorus, gain 0.5, 16-bit 44.1 kHz stereo WAV.
 FLUIDSYNTH = ["fluidsynth", "-ni", "-q", "-g", "0.5", "-r", "44100", "-O", "s16", "-T", "wav"]

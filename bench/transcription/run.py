@@ -35,8 +35,8 @@ def parse_arguments():
     p.add_argument("--build-dir", default="build/release", help="release build with bin/ (default build/release)")
     p.add_argument("--modes", default=",".join(MODES), help="comma-separated subset of off,filter,clean")
     p.add_argument("--soundfonts", default=",".join(render.SOUNDFONTS),
-                   help="comma-separated subset of FluidR3_GM,TimGM6mb, or paths of other .sf2/.sf3 files "
-                        "(a check on sounds never tuned on)")
+                   help="comma-separated subset of FluidR3_GM,TimGM6mb (tuned on) and MuseScore_General_Lite "
+                        "(checked on), or paths of other .sf2/.sf3 files")
     p.add_argument("--clips", default="", help="comma-separated clip names (default all); 'tuning' or 'held-out' for those sets")
     p.add_argument("--reuse", action="store_true",
                    help="reuse existing conversions; clean re-runs from the analysis file of its last full conversion")
