@@ -20,6 +20,7 @@ struct FluxWindows {
     const AttackRules& rules;
     const RecordingView& recording;
     NoteBandTables tables;
+    double quiet_power = 1.0;
     std::map<int64_t, LogPower> computed;
 
     const LogPower& log_power(int64_t frame)
@@ -30,7 +31,7 @@ struct FluxWindows {
         const std::array<double, MIDI_NOTE_COUNT> power = note_band_power(tables, recording, frame * rules.hop_samples);
         LogPower result;
         for (size_t n = 0; n < power.size(); ++n)
-            result[n] = static_cast<int32_t>(std::lround(1000.0 * std::log1p(power[n] / rules.quiet_power)));
+            result[n] = static_cast<int32_t>(std::lround(1000.0 * std::log1p(power[n] / quiet_power)));
         return computed.emplace(frame, result).first->second;
     }
     void release_before(int64_t frame) { computed.erase(computed.begin(), computed.lower_bound(frame)); }
@@ -69,6 +70,16 @@ struct FluxWindows {
         return strongest(note, centre - rules.search_before, centre + rules.search_after).flux;
     }
 };
+
+double mean_square(const RecordingView& recording)
+{
+    double sum = 0.0;
+    for (int64_t i = 0; i < recording.frame_count; ++i) {
+        const double s = recording.mono(i);
+        sum += s * s;
+    }
+    return recording.frame_count > 0 ? sum / static_cast<double>(recording.frame_count) : 0.0;
+}
 
 bool by_start(const CleanNote& a, const CleanNote& b)
 {
@@ -134,7 +145,8 @@ std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const 
     std::stable_sort(notes.begin(), notes.end(), by_start);
     if (recording.frame_count <= 0 || rules.hop_samples <= 0)
         return notes;
-    FluxWindows windows{rules, recording, make_note_band_tables(), {}};
+    const double quiet_power = std::max(1.0, rules.quiet_per_mean_square * mean_square(recording));
+    FluxWindows windows{rules, recording, make_note_band_tables(), quiet_power, {}};
     move_onsets_to_attacks(notes, windows);
     std::stable_sort(notes.begin(), notes.end(), by_start);
     windows.computed.clear();

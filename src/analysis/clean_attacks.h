@@ -14,7 +14,10 @@
 struct AttackRules {
     int32_t hop_samples = CLEAN_GRID_HOP;
     int32_t lag_frames = 2;          // energy is compared with the window this many hops before
-    double quiet_power = 1.0e6;      // added to every band's power: changes in silence are no attacks
+    // Added to every band's power, so that changes in what is nearly silence are no attacks:
+    // this multiple of the recording's mean square (a band power in the same units), which
+    // makes the flux the same for a recording played louder or softer.
+    double quiet_per_mean_square = 2.0;
     int32_t attack_flux = 3000;      // flux (thousandths of a neper, weighted) that counts as an attack
     // Joining: a note starting this soon (600 ms) after the end of one of its pitch, with no
     // attack within the windows centred from search_before hops before its onset to
