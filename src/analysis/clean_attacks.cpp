@@ -115,8 +115,42 @@ std::vector<CleanNote> join_unattacked(const std::vector<CleanNote>& notes, Flux
     return kept;
 }
 
+// Where an attack whose flux peaks at `frame` is heard.
+int64_t heard_at(const AttackRules& rules, int64_t frame)
+{
+    return std::max<int64_t>(frame * rules.hop_samples - NOTE_BAND_WINDOW / 2 + rules.peak_delay_samples, 0);
+}
+
+// The latest peak of attack of `note` in frames first..last, or -1.
+int64_t latest_attack(FluxWindows& windows, int32_t note, int64_t first, int64_t last)
+{
+    for (int64_t c = last; c >= first; --c) {
+        const int32_t f = windows.flux(note, c);
+        if (f >= windows.rules.attack_flux && f >= windows.flux(note, c - 1) && f > windows.flux(note, c + 1))
+            return c;
+    }
+    return -1;
+}
+
+// True when the note's level held from a few frames after `attack` (samples) to its start.
+bool held_since(const CleanNote& n, int64_t attack, const AttackRules& rules, const LevelMatrix& levels)
+{
+    const int64_t hop = levels.hop_samples;
+    const int64_t start = std::min<int64_t>(n.start_samples / hop, levels.frame_count);
+    const int64_t first = attack / hop + rules.settle_frames;
+    if (first >= start)
+        return false;
+    int64_t peak = 0;
+    for (int64_t g = start; g < std::min<int64_t>(start + 10, levels.frame_count); ++g)
+        peak = std::max<int64_t>(peak, levels.at(n.note, static_cast<int32_t>(g)));
+    int64_t held = 0;
+    for (int64_t g = first; g < start; ++g)
+        held += int64_t{levels.at(n.note, static_cast<int32_t>(g))} * 100 >= peak * rules.held_percent ? 1 : 0;
+    return held * 100 >= (start - first) * rules.held_frames_percent;
+}
+
 // Never into the previous note of the pitch, never later than the onset was.
-void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows)
+void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows, const LevelMatrix& levels)
 {
     const AttackRules& rules = windows.rules;
     std::array<int64_t, MIDI_NOTE_COUNT> previous_end;
@@ -124,30 +158,35 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows)
     for (CleanNote& n : notes) {
         if (!valid_note(n))
             continue;
-        const int64_t from = std::max(previous_end[static_cast<size_t>(n.note)], n.start_samples - rules.lead_samples);
-        windows.release_before(windows.centred_on(n.start_samples - rules.lead_samples) - rules.lag_frames);
+        const int64_t previous = previous_end[static_cast<size_t>(n.note)];
         previous_end[static_cast<size_t>(n.note)] = n.end_samples;
-        const Peak peak = windows.strongest(n.note, std::max<int64_t>(windows.centred_on(from), rules.lag_frames),
+        windows.release_before(windows.centred_on(n.start_samples - rules.far_lead_samples) - rules.lag_frames - 1);
+        const int64_t near_from = windows.centred_on(std::max(previous, n.start_samples - rules.lead_samples));
+        const Peak near = windows.strongest(n.note, std::max<int64_t>(near_from, rules.lag_frames),
                                             windows.centred_on(n.start_samples) + rules.search_after);
-        if (peak.flux < rules.attack_flux)
+        if (near.flux >= rules.attack_flux) {
+            if (heard_at(rules, near.frame) < n.start_samples - rules.move_samples)
+                n.start_samples = heard_at(rules, near.frame);
             continue;
-        const int64_t heard = peak.frame * rules.hop_samples - NOTE_BAND_WINDOW / 2 + rules.peak_delay_samples;
-        if (heard < n.start_samples - rules.move_samples)
-            n.start_samples = std::max<int64_t>(heard, 0);
+        }
+        const int64_t far_from = windows.centred_on(std::max(previous, n.start_samples - rules.far_lead_samples));
+        const int64_t attack = latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), near_from - 1);
+        if (attack >= 0 && held_since(n, heard_at(rules, attack), rules, levels))
+            n.start_samples = heard_at(rules, attack);
     }
 }
 
 } // namespace
 
 std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
-                                            const RecordingView& recording)
+                                            const RecordingView& recording, const LevelMatrix& levels)
 {
     std::stable_sort(notes.begin(), notes.end(), by_start);
     if (recording.frame_count <= 0 || rules.hop_samples <= 0)
         return notes;
     const double quiet_power = std::max(1.0, rules.quiet_per_mean_square * mean_square(recording));
     FluxWindows windows{rules, recording, make_note_band_tables(), quiet_power, {}};
-    move_onsets_to_attacks(notes, windows);
+    move_onsets_to_attacks(notes, windows, levels);
     std::stable_sort(notes.begin(), notes.end(), by_start);
     windows.computed.clear();
     return join_unattacked(notes, windows);

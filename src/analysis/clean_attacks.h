@@ -31,6 +31,14 @@ struct AttackRules {
     int64_t lead_samples = 4410;
     int64_t move_samples = 882;
     int64_t peak_delay_samples = 441;
+    // A note with no attack that near, found long after a slow one (a bowed or sung note
+    // that stood out late), starts at the latest attack up to 400 ms before it when its
+    // level held from a few frames after that attack on: at least held_percent of its peak
+    // in held_frames_percent of the frames.
+    int64_t far_lead_samples = 17640;
+    int32_t settle_frames = 4;
+    int32_t held_percent = 50;
+    int32_t held_frames_percent = 90;
 };
 
 // Partials whose flux adds to a note's attack and their weights.
@@ -38,8 +46,9 @@ inline constexpr int32_t ATTACK_PARTIALS = 4;
 inline constexpr int32_t ATTACK_SEMITONES[ATTACK_PARTIALS] = {0, 12, 19, 24};
 inline constexpr int32_t ATTACK_WEIGHTS[ATTACK_PARTIALS] = {1000, 800, 600, 500};  // per mille
 
-// The notes with every onset moved to an attack heard shortly before it, then every note
-// that starts soon after one of its pitch and shows no attack of its own joined to that
-// one. Ordered by start and then note. Without samples, the notes as they are.
+// The notes with every onset moved to an attack heard before it, then every note that
+// starts soon after one of its pitch and shows no attack of its own joined to that one.
+// levels: the grid the notes were found on. Ordered by start and then note. Without
+// samples, the notes as they are.
 std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
-                                            const RecordingView& recording);
+                                            const RecordingView& recording, const LevelMatrix& levels);

@@ -74,7 +74,7 @@ int32_t clean_note_segments()
     notes = clean_join_fragments(std::move(notes), FragmentRules{}, levels);
     notes = clean_place_onsets(std::move(notes), OnsetRules{}, levels);
     const RecordingView recording{wave_data.samples, wave_data.channels, wave_data.frame_count};
-    notes = clean_follow_attacks(std::move(notes), AttackRules{}, recording);
+    notes = clean_follow_attacks(std::move(notes), AttackRules{}, recording, levels);
     notes = clean_drop_forerunners(notes, CleanRules{}, levels);
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);

@@ -60,7 +60,19 @@ struct AttackCase {
     std::vector<Tone> tones;
     std::vector<CleanNote> notes;
     std::vector<Remains> expected;
+    std::vector<Tone> levels = {};  // where the analysis saw each note; the tones when empty
 };
+
+// An analysis grid of 3 s with a steady level wherever a span sounds.
+LevelMatrix grid_of(const std::vector<Tone>& spans)
+{
+    LevelMatrix m = make_level_matrix(static_cast<int32_t>(at_seconds(3.0) / CLEAN_GRID_HOP), CLEAN_GRID_HOP);
+    for (const Tone& t : spans) {
+        for (int64_t g = at_seconds(t.from) / CLEAN_GRID_HOP; g < at_seconds(t.to) / CLEAN_GRID_HOP; ++g)
+            m.at(t.note, static_cast<int32_t>(g)) = 5000;
+    }
+    return m;
+}
 
 void PrintTo(const AttackCase& c, std::ostream* os)
 {
@@ -72,11 +84,12 @@ class AttackTable : public ::testing::TestWithParam<AttackCase> {};
 TEST_P(AttackTable, JoinsWhatWasNotPlayedAgainAndStartsNotesAtTheirAttacks)
 {
     const AttackCase& c = GetParam();
+    const LevelMatrix levels = grid_of(c.levels.empty() ? c.tones : c.levels);
     // The same whether the recording was made loud or 26 dB softer.
     for (const double gain : {1.0, 0.05}) {
         const std::vector<int16_t> samples = render(c.tones, 3.0, gain);
         const RecordingView recording{samples, 1, static_cast<int64_t>(samples.size())};
-        const std::vector<CleanNote> result = clean_follow_attacks(c.notes, AttackRules{}, recording);
+        const std::vector<CleanNote> result = clean_follow_attacks(c.notes, AttackRules{}, recording, levels);
         ASSERT_EQ(result.size(), c.expected.size()) << c.situation << ", gain " << gain;
         for (size_t i = 0; i < result.size(); ++i) {
             EXPECT_EQ(result[i].note, c.expected[i].note) << c.situation << ", gain " << gain;
@@ -103,13 +116,17 @@ INSTANTIATE_TEST_SUITE_P(
         AttackCase{"a repetition found late starts at its attack and stays apart",
                    {{60, 0.3, 0.55}, {60, 0.6, 1.5}}, {found(60, 0.3, 0.55), found(60, 0.68, 1.5)},
                    {{60, 0.3}, {60, 0.6}}},
-        AttackCase{"no attack nearby: the onset stays", {{60, 0.2, 2.0}}, {found(60, 1.0, 2.0)}, {{60, 1.0}}}),
+        AttackCase{"no attack nearby: the onset stays", {{60, 0.2, 2.0}}, {found(60, 1.0, 2.0)}, {{60, 1.0}}},
+        AttackCase{"a note found long after its attack, its level held since, starts at the attack",
+                   {{60, 0.5, 2.0}}, {found(60, 0.8, 2.0)}, {{60, 0.5}}},
+        AttackCase{"... but not when its level came only just before it was found",
+                   {{60, 0.5, 2.0}}, {found(60, 0.8, 2.0)}, {{60, 0.8}}, {{60, 0.75, 2.0}}}),
     [](const auto& info) { return "case_" + std::to_string(info.index); });
 
 TEST(AttackFollowing, WithoutSamplesTheNotesStayAsTheyAre)
 {
     const std::vector<CleanNote> notes{found(57, 1.0, 2.0), found(57, 0.1, 0.9)};
-    const std::vector<CleanNote> result = clean_follow_attacks(notes, AttackRules{}, RecordingView{});
+    const std::vector<CleanNote> result = clean_follow_attacks(notes, AttackRules{}, RecordingView{}, make_level_matrix(0, CLEAN_GRID_HOP));
     ASSERT_EQ(result.size(), 2u);
     EXPECT_EQ(result[0].start_samples, at_seconds(0.1));
     EXPECT_EQ(result[1].start_samples, at_seconds(1.0));
