@@ -115,6 +115,21 @@ std::vector<CleanNote> join_unattacked(const std::vector<CleanNote>& notes, Flux
     return kept;
 }
 
+std::vector<CleanNote> drop_unattacked(const std::vector<CleanNote>& notes, FluxWindows& windows)
+{
+    const AttackRules& rules = windows.rules;
+    std::vector<CleanNote> kept;
+    for (const CleanNote& n : notes) {
+        if (valid_note(n) && n.note >= rules.unattacked_from_note) {
+            windows.release_before(windows.centred_on(n.start_samples) - rules.search_before - rules.lag_frames);
+            if (windows.strength_near(n.note, n.start_samples) < rules.unattacked_flux)
+                continue;
+        }
+        kept.push_back(n);
+    }
+    return kept;
+}
+
 // Where an attack whose flux peaks at `frame` is heard.
 int64_t heard_at(const AttackRules& rules, int64_t frame)
 {
@@ -189,5 +204,7 @@ std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const 
     move_onsets_to_attacks(notes, windows, levels);
     std::stable_sort(notes.begin(), notes.end(), by_start);
     windows.computed.clear();
-    return join_unattacked(notes, windows);
+    notes = join_unattacked(notes, windows);
+    windows.computed.clear();
+    return drop_unattacked(notes, windows);
 }

@@ -39,6 +39,11 @@ struct AttackRules {
     int32_t settle_frames = 4;
     int32_t held_percent = 50;
     int32_t held_frames_percent = 90;
+    // A note from C3 up with less flux than this within the search windows of its onset was
+    // never attacked: a partial or a neighbour of held notes standing out for a moment (below
+    // C3 the bands are too coarse to tell).
+    int32_t unattacked_flux = 1500;
+    int32_t unattacked_from_note = 48;
 };
 
 // Partials whose flux adds to a note's attack and their weights.
@@ -47,8 +52,8 @@ inline constexpr int32_t ATTACK_SEMITONES[ATTACK_PARTIALS] = {0, 12, 19, 24};
 inline constexpr int32_t ATTACK_WEIGHTS[ATTACK_PARTIALS] = {1000, 800, 600, 500};  // per mille
 
 // The notes with every onset moved to an attack heard before it, then every note that
-// starts soon after one of its pitch and shows no attack of its own joined to that one.
-// levels: the grid the notes were found on. Ordered by start and then note. Without
-// samples, the notes as they are.
+// starts soon after one of its pitch and shows no attack of its own joined to that one,
+// then the notes never attacked dropped. levels: the grid the notes were found on. Ordered
+// by start and then note. Without samples, the notes as they are.
 std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
                                             const RecordingView& recording, const LevelMatrix& levels);
