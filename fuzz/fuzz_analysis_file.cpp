@@ -1,6 +1,6 @@
 // A re-conversion from any analysis file: counting its records, note extraction (or the
-// clean transcription, with the input's bytes as its recording), event building, the rate limit and the polyphony count, as the
-// driver runs them.
+// clean transcription, with the input's bytes as its recording), event building, the rate
+// limit and the polyphony count, as the driver runs them.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
