@@ -81,11 +81,6 @@ double mean_square(const RecordingView& recording)
     return recording.frame_count > 0 ? sum / static_cast<double>(recording.frame_count) : 0.0;
 }
 
-bool by_start(const CleanNote& a, const CleanNote& b)
-{
-    return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
-}
-
 bool valid_note(const CleanNote& n)
 {
     return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
@@ -196,13 +191,13 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
 std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const AttackRules& rules,
                                             const RecordingView& recording, const LevelMatrix& levels)
 {
-    std::stable_sort(notes.begin(), notes.end(), by_start);
+    std::stable_sort(notes.begin(), notes.end(), clean_starts_before);
     if (recording.frame_count <= 0 || rules.hop_samples <= 0)
         return notes;
     const double quiet_power = std::max(1.0, rules.quiet_per_mean_square * mean_square(recording));
     FluxWindows windows{rules, recording, make_note_band_tables(), quiet_power, {}};
     move_onsets_to_attacks(notes, windows, levels);
-    std::stable_sort(notes.begin(), notes.end(), by_start);
+    std::stable_sort(notes.begin(), notes.end(), clean_starts_before);
     windows.computed.clear();
     notes = join_unattacked(notes, windows);
     windows.computed.clear();

@@ -54,9 +54,7 @@ bool continues(const CleanNote& earlier, const CleanNote& later, const FragmentR
 std::vector<CleanNote> clean_join_fragments(std::vector<CleanNote> notes, const FragmentRules& rules,
                                             const LevelMatrix& levels)
 {
-    std::stable_sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
-        return a.note != b.note ? a.note < b.note : a.start_samples < b.start_samples;
-    });
+    std::stable_sort(notes.begin(), notes.end(), clean_pitch_before);
     std::vector<CleanNote> joined;
     for (const CleanNote& n : notes) {
         if (!joined.empty() && joined.back().note == n.note && continues(joined.back(), n, rules, levels)) {
@@ -65,8 +63,6 @@ std::vector<CleanNote> clean_join_fragments(std::vector<CleanNote> notes, const 
         }
         joined.push_back(n);
     }
-    std::sort(joined.begin(), joined.end(), [](const CleanNote& a, const CleanNote& b) {
-        return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
-    });
+    std::sort(joined.begin(), joined.end(), clean_starts_before);
     return joined;
 }

@@ -220,6 +220,20 @@ bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>
 
 } // namespace
 
+namespace {
+
+std::vector<CleanNote> kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept)
+{
+    std::vector<CleanNote> result;
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (kept[i])
+            result.push_back(notes[i]);
+    }
+    return result;
+}
+
+} // namespace
+
 std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                            const LevelMatrix& m)
 {
@@ -251,27 +265,8 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
         kept[i] = 1;
         kept_by_note[static_cast<size_t>(u.note)].push_back(i);
     }
-    std::vector<CleanNote> result;
-    for (size_t i = 0; i < notes.size(); ++i) {
-        if (kept[i])
-            result.push_back(notes[i]);
-    }
-    return result;
+    return kept_notes(notes, kept);
 }
-
-namespace {
-
-std::vector<CleanNote> kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept)
-{
-    std::vector<CleanNote> result;
-    for (size_t i = 0; i < notes.size(); ++i) {
-        if (kept[i])
-            result.push_back(notes[i]);
-    }
-    return result;
-}
-
-} // namespace
 
 std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                          const LevelMatrix& m)
@@ -343,8 +338,6 @@ std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const LevelMatrix&
     const FrameView view{m, levels, rules, loudest, reference_of(loudest)};
     for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note)
         track_note(view, note, notes);
-    std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
-        return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
-    });
+    std::sort(notes.begin(), notes.end(), clean_starts_before);
     return clean_drop_partials(clean_drop_rivals(notes, rules, m), rules, m);
 }

@@ -44,6 +44,16 @@ struct CleanNote {
     int64_t strength = 0;    // sum of its levels over its first frames (how much of it there is)
 };
 
+// The orders notes are kept in: by start, then note; and by note, then start.
+inline bool clean_starts_before(const CleanNote& a, const CleanNote& b)
+{
+    return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
+}
+inline bool clean_pitch_before(const CleanNote& a, const CleanNote& b)
+{
+    return a.note != b.note ? a.note < b.note : a.start_samples < b.start_samples;
+}
+
 // Partial intervals in semitones (nearest), partials 2..16 above a fundamental. From partial 7
 // on, where the nearest semitone is off by a quarter tone or more, a semitone either side counts too.
 inline constexpr int32_t CLEAN_PARTIAL_SEMITONES[15] = {12, 19, 24, 28, 31, 34, 36, 38, 40, 42, 43, 44, 46, 47, 48};

@@ -27,9 +27,7 @@ int32_t rise_start(const LevelMatrix& m, int32_t note, int32_t from, int32_t lim
 std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const OnsetRules& rules,
                                           const LevelMatrix& levels)
 {
-    std::stable_sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
-        return a.note != b.note ? a.note < b.note : a.start_samples < b.start_samples;
-    });
+    std::stable_sort(notes.begin(), notes.end(), clean_pitch_before);
     const int64_t hop = levels.hop_samples;
     for (size_t i = 0; i < notes.size(); ++i) {
         CleanNote& n = notes[i];
@@ -44,8 +42,6 @@ std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const On
         const int64_t window = levels.window_samples[static_cast<size_t>(n.note)];
         n.start_samples = std::min(n.start_samples, int64_t{begin} * hop + window / 2);
     }
-    std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
-        return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
-    });
+    std::sort(notes.begin(), notes.end(), clean_starts_before);
     return notes;
 }

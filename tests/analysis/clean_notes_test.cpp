@@ -163,9 +163,7 @@ TEST(CleanRules, ShortLowNotesBeforeALongerAttackAreDropped)
     };
     for (const Row& r : rows) {
         std::vector<CleanNote> notes{r.low, played};
-        std::sort(notes.begin(), notes.end(), [](const CleanNote& a, const CleanNote& b) {
-            return a.start_samples != b.start_samples ? a.start_samples < b.start_samples : a.note < b.note;
-        });
+        std::sort(notes.begin(), notes.end(), clean_starts_before);
         const std::vector<CleanNote> kept = clean_drop_forerunners(notes, CleanRules{}, m);
         EXPECT_EQ(kept.size(), r.kept ? 2u : 1u) << r.situation;
     }
