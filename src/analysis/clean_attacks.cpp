@@ -1,6 +1,7 @@
 #include "analysis/clean_attacks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <map>
 
@@ -86,43 +87,41 @@ bool valid_note(const CleanNote& n)
     return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
 }
 
-std::vector<CleanNote> join_unattacked(const std::vector<CleanNote>& notes, FluxWindows& windows)
+// Joins every piece that no attack begins to the note of its pitch before it, and drops the
+// notes from unattacked_from_note up that were never attacked. One pass, so each onset's flux
+// is computed once; a piece may still join a note that is dropped, and goes with it.
+std::vector<CleanNote> join_and_drop_unattacked(const std::vector<CleanNote>& notes, FluxWindows& windows)
 {
     const AttackRules& rules = windows.rules;
     std::vector<CleanNote> kept;
+    std::vector<char> attacked;
     std::array<size_t, MIDI_NOTE_COUNT> last_of_pitch;
     last_of_pitch.fill(SIZE_MAX);
     for (const CleanNote& n : notes) {
         if (!valid_note(n)) {
             kept.push_back(n);
+            attacked.push_back(1);
             continue;
         }
         windows.release_before(windows.centred_on(n.start_samples) - rules.search_before - rules.lag_frames);
         const size_t earlier = last_of_pitch[static_cast<size_t>(n.note)];
-        if (earlier != SIZE_MAX && n.start_samples - kept[earlier].end_samples <= rules.gap_samples &&
-            windows.strength_near(n.note, n.start_samples) < rules.attack_flux) {
+        const bool may_join = earlier != SIZE_MAX && n.start_samples - kept[earlier].end_samples <= rules.gap_samples;
+        const bool judged = n.note >= rules.unattacked_from_note;
+        const int32_t strength = may_join || judged ? windows.strength_near(n.note, n.start_samples) : INT32_MAX;
+        if (may_join && strength < rules.attack_flux) {
             kept[earlier].end_samples = std::max(kept[earlier].end_samples, n.end_samples);
             continue;
         }
         last_of_pitch[static_cast<size_t>(n.note)] = kept.size();
         kept.push_back(n);
+        attacked.push_back(!judged || strength >= rules.unattacked_flux ? 1 : 0);
     }
-    return kept;
-}
-
-std::vector<CleanNote> drop_unattacked(const std::vector<CleanNote>& notes, FluxWindows& windows)
-{
-    const AttackRules& rules = windows.rules;
-    std::vector<CleanNote> kept;
-    for (const CleanNote& n : notes) {
-        if (valid_note(n) && n.note >= rules.unattacked_from_note) {
-            windows.release_before(windows.centred_on(n.start_samples) - rules.search_before - rules.lag_frames);
-            if (windows.strength_near(n.note, n.start_samples) < rules.unattacked_flux)
-                continue;
-        }
-        kept.push_back(n);
+    std::vector<CleanNote> result;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (attacked[i])
+            result.push_back(kept[i]);
     }
-    return kept;
+    return result;
 }
 
 // Where an attack whose flux peaks at `frame` is heard.
@@ -199,7 +198,5 @@ std::vector<CleanNote> clean_follow_attacks(std::vector<CleanNote> notes, const 
     move_onsets_to_attacks(notes, windows, levels);
     std::stable_sort(notes.begin(), notes.end(), clean_starts_before);
     windows.computed.clear();
-    notes = join_unattacked(notes, windows);
-    windows.computed.clear();
-    return drop_unattacked(notes, windows);
+    return join_and_drop_unattacked(notes, windows);
 }
