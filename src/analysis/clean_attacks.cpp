@@ -149,9 +149,7 @@ bool held_since(const CleanNote& n, int64_t attack, const AttackRules& rules, co
     const int64_t first = attack / hop + rules.settle_frames;
     if (first >= start)
         return false;
-    int64_t peak = 0;
-    for (int64_t g = start; g < std::min<int64_t>(start + 10, levels.frame_count); ++g)
-        peak = std::max<int64_t>(peak, levels.at(n.note, static_cast<int32_t>(g)));
+    const int64_t peak = level_peak(levels, n.note, static_cast<int32_t>(start), static_cast<int32_t>(start + 9));
     int64_t held = 0;
     for (int64_t g = first; g < start; ++g)
         held += int64_t{levels.at(n.note, static_cast<int32_t>(g))} * 100 >= peak * rules.held_percent ? 1 : 0;

@@ -20,14 +20,6 @@ int32_t level_percentile(const LevelMatrix& m, int32_t note, int32_t first, int3
     return values[static_cast<size_t>(k)];
 }
 
-int32_t level_peak(const LevelMatrix& m, int32_t note, int32_t first, int32_t last)
-{
-    int32_t peak = 0;
-    for (int32_t g = std::max(first, 0); g <= std::min(last, m.frame_count - 1); ++g)
-        peak = std::max(peak, m.at(note, g));
-    return peak;
-}
-
 // True when `later` continues `earlier` (same pitch, starting after it).
 bool continues(const CleanNote& earlier, const CleanNote& later, const FragmentRules& rules, const LevelMatrix& m)
 {

@@ -51,6 +51,14 @@ void spread_levels(LevelMatrix& m, const std::array<int32_t, MIDI_NOTE_COUNT>& l
 
 } // namespace
 
+int32_t level_peak(const LevelMatrix& m, int32_t note, int32_t first, int32_t last)
+{
+    int32_t peak = 0;
+    for (int32_t g = std::max(first, 0); g <= std::min(last, m.frame_count - 1); ++g)
+        peak = std::max(peak, m.at(note, g));
+    return peak;
+}
+
 LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples)
 {
     LevelMatrix m;

@@ -36,6 +36,9 @@ struct LevelMatrix {
 // An empty matrix of frame_count frames (all levels 0, every window hop_samples long).
 LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples);
 
+// The largest level of `note` over frames first..last (inclusive, clipped to the matrix); 0 for none.
+int32_t level_peak(const LevelMatrix& m, int32_t note, int32_t first, int32_t last);
+
 // Reads the blocks of an analysis file (after its header) into a matrix; note_window_length
 // must hold the file's windows already. With vibrato rules each block's edge levels are
 // folded first (clean_vibrato.h). Stops at the first damaged or incomplete block,

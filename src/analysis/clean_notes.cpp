@@ -98,20 +98,12 @@ int32_t rise_begin(const LevelMatrix& m, int32_t note, int32_t g, int32_t limit)
     return g;
 }
 
-int32_t peak_after(const LevelMatrix& m, int32_t note, int32_t first, int32_t last)
-{
-    int32_t peak = 0;
-    for (int32_t g = first; g <= last && g < m.frame_count; ++g)
-        peak = std::max(peak, m.at(note, g));
-    return peak;
-}
-
 // The onset in samples: the analysis window starts at the frame position, so a note's level
 // climbs while the window slides over its beginning; the frame where the climb reaches
 // half its height lies about half a window before the onset.
 int64_t onset_samples(const FrameView& v, int32_t note, int32_t begin, int32_t top)
 {
-    const int32_t peak = peak_after(v.m, note, begin, top);
+    const int32_t peak = level_peak(v.m, note, begin, top);
     const int64_t window = v.m.window_samples[static_cast<size_t>(note)];
     int32_t g = begin;
     while (g < top && int64_t{v.m.at(note, g)} * 100 < int64_t{peak} * v.rules.onset_level_percent)
@@ -138,7 +130,7 @@ void close_track(const FrameView& v, int32_t note, const Track& t, std::vector<C
     // the sound ended about half a window before the last frame that held.
     const int64_t held_end = int64_t{t.last + 1} * v.m.hop_samples + window * v.rules.end_window_percent / 100;
     n.end_samples = std::max(n.start_samples + 2 * int64_t{v.m.hop_samples}, held_end);
-    n.peak_level = peak_after(v.levels, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
+    n.peak_level = level_peak(v.levels, note, t.first, std::min(t.last, t.first + 2 * v.rules.rise_frames));
     for (int32_t g = t.first; g <= std::min(t.last, t.first + v.rules.strength_frames); ++g)
         n.strength += v.m.at(note, g);
     notes.push_back(n);

@@ -7,9 +7,7 @@ namespace {
 // The frame where the rise into frame `from` began, or `from` when there was none.
 int32_t rise_start(const LevelMatrix& m, int32_t note, int32_t from, int32_t limit, const OnsetRules& rules)
 {
-    int32_t reached = 0;
-    for (int32_t g = from; g < std::min(m.frame_count, from + rules.reach_frames); ++g)
-        reached = std::max(reached, m.at(note, g));
+    const int32_t reached = level_peak(m, note, from, from + rules.reach_frames - 1);
     const int32_t stop = std::max({limit, from - rules.back_frames, 0});
     int32_t k = from;
     while (k > stop) {
