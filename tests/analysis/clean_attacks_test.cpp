@@ -133,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AttackFollowing, WithoutSamplesTheNotesStayAsTheyAre)
 {
     const std::vector<CleanNote> notes{found(57, 1.0, 2.0), found(57, 0.1, 0.9)};
-    const std::vector<CleanNote> result = clean_follow_attacks(notes, AttackRules{}, RecordingView{}, make_level_matrix(0, CLEAN_GRID_HOP));
+    const std::vector<CleanNote> result =
+        clean_follow_attacks(notes, AttackRules{}, RecordingView{}, make_level_matrix(0, CLEAN_GRID_HOP));
     ASSERT_EQ(result.size(), 2u);
     EXPECT_EQ(result[0].start_samples, at_seconds(0.1));
     EXPECT_EQ(result[1].start_samples, at_seconds(1.0));
