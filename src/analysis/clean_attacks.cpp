@@ -87,6 +87,26 @@ bool valid_note(const CleanNote& n)
     return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
 }
 
+// Whether n starts on a partial of a lower note that has sounded for a while: a swell of
+// that partial (the beating of a choir or an ensemble) rather than a note, unless its attack
+// is clear.
+bool on_held_partial(const CleanNote& n, const std::vector<CleanNote>& kept, const std::vector<char>& attacked,
+                     const std::array<size_t, MIDI_NOTE_COUNT>& last_of_pitch, const AttackRules& rules)
+{
+    for (const int32_t interval : HELD_PARTIAL_SEMITONES) {
+        const int32_t lower = n.note - interval;
+        if (lower < 0)
+            continue;
+        const size_t i = last_of_pitch[static_cast<size_t>(lower)];
+        if (i == SIZE_MAX || !attacked[i])
+            continue;
+        const CleanNote& held = kept[i];
+        if (held.start_samples + rules.held_partial_settle_samples <= n.start_samples && n.start_samples < held.end_samples)
+            return true;
+    }
+    return false;
+}
+
 // Joins every piece that no attack begins to the note of its pitch before it, and drops the
 // notes from unattacked_from_note up that were never attacked. One pass, so each onset's flux
 // is computed once; a piece may still join a note that is dropped, and goes with it.
@@ -114,7 +134,9 @@ std::vector<CleanNote> join_and_drop_unattacked(const std::vector<CleanNote>& no
         }
         last_of_pitch[static_cast<size_t>(n.note)] = kept.size();
         kept.push_back(n);
-        attacked.push_back(!judged || strength >= rules.unattacked_flux ? 1 : 0);
+        const int32_t needed = on_held_partial(n, kept, attacked, last_of_pitch, rules) ? rules.held_partial_flux
+                                                                                          : rules.unattacked_flux;
+        attacked.push_back(!judged || strength >= needed ? 1 : 0);
     }
     std::vector<CleanNote> result;
     for (size_t i = 0; i < kept.size(); ++i) {

@@ -44,7 +44,14 @@ struct AttackRules {
     // C3 the bands are too coarse to tell).
     int32_t unattacked_flux = 1500;
     int32_t unattacked_from_note = 48;
+    // A note starting on a partial of a lower one that has sounded this long (150 ms) needs
+    // this much flux: a held note's partials swell with vibrato and chorus.
+    int64_t held_partial_settle_samples = 6615;
+    int32_t held_partial_flux = 6000;
 };
+
+// Partial intervals (semitones) on which a held note's swells stand out as notes.
+inline constexpr int32_t HELD_PARTIAL_SEMITONES[] = {12, 19, 24};
 
 // Partials whose flux adds to a note's attack and their weights.
 inline constexpr int32_t ATTACK_PARTIALS = 4;

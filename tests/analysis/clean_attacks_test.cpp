@@ -22,12 +22,13 @@ int64_t at_seconds(double seconds)
 }
 
 // A tone of three partials from `from` to `to` seconds, starting at once, with a tremolo of
-// `tremolo` (share of the amplitude, at 5 Hz).
+// `tremolo` (share of the amplitude, at 5 Hz), `loudness` times the others' amplitude.
 struct Tone {
     int32_t note;
     double from;
     double to;
     double tremolo = 0.0;
+    double loudness = 1.0;
 };
 
 std::vector<int16_t> render(const std::vector<Tone>& tones, double seconds, double gain)
@@ -39,7 +40,7 @@ std::vector<int16_t> render(const std::vector<Tone>& tones, double seconds, doub
             const double s = static_cast<double>(i) / RATE;
             const double swell = 1.0 - t.tremolo * (0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * 5.0 * s));
             for (int32_t k = 1; k <= 3; ++k)
-                signal[static_cast<size_t>(i)] += swell * gain * 6000.0 / k * std::sin(2.0 * std::numbers::pi * hz * k * s);
+                signal[static_cast<size_t>(i)] += swell * t.loudness * gain * 6000.0 / k * std::sin(2.0 * std::numbers::pi * hz * k * s);
         }
     }
     return synth::to_pcm16(signal);
@@ -127,7 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
         AttackCase{"... but not when its level came only just before it was found",
                    {{45, 0.5, 2.0}}, {found(45, 0.8, 2.0)}, {{45, 0.8}}, {{45, 0.75, 2.0}}},
         AttackCase{"a note from C3 up that was never attacked (a held note's partial standing out) goes",
-                   {{57, 0.1, 2.5}}, {found(57, 0.1, 2.5), found(69, 1.0, 1.6)}, {{57, 0.1}}}),
+                   {{57, 0.1, 2.5}}, {found(57, 0.1, 2.5), found(69, 1.0, 1.6)}, {{57, 0.1}}},
+        AttackCase{"a soft note entering on a held note's partial goes: a swell of the partial looks the same",
+                   {{57, 0.1, 2.5}, {69, 1.0, 1.6, 0.0, 0.06}}, {found(57, 0.1, 2.5), found(69, 1.0, 1.6)}, {{57, 0.1}}},
+        AttackCase{"the same soft note off the held note's partials stays",
+                   {{57, 0.1, 2.5}, {70, 1.0, 1.6, 0.0, 0.06}}, {found(57, 0.1, 2.5), found(70, 1.0, 1.6)},
+                   {{57, 0.1}, {70, 1.0}}}),
     [](const auto& info) { return "case_" + std::to_string(info.index); });
 
 TEST(AttackFollowing, WithoutSamplesTheNotesStayAsTheyAre)
