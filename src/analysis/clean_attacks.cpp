@@ -198,10 +198,18 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
                 n.start_samples = heard_at(rules, near.frame);
             continue;
         }
-        const int64_t far_from = windows.centred_on(std::max(previous, n.start_samples - rules.far_lead_samples));
-        const int64_t attack = latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), near_from - 1);
-        if (attack >= 0 && held_since(n, heard_at(rules, attack), rules, levels))
+        // A slow attack rises in steps: from each attack taken, the latest one before it counts
+        // too, as long as the level held from there to where the note was found.
+        const CleanNote found = n;
+        int64_t before = near_from;
+        for (;;) {
+            const int64_t far_from = windows.centred_on(std::max(previous, n.start_samples - rules.far_lead_samples));
+            const int64_t attack = latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), before - 1);
+            if (attack < 0 || !held_since(found, heard_at(rules, attack), rules, levels))
+                break;
             n.start_samples = heard_at(rules, attack);
+            before = attack;
+        }
     }
 }
 
