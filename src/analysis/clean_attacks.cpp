@@ -163,21 +163,6 @@ int64_t latest_attack(FluxWindows& windows, int32_t note, int64_t first, int64_t
     return -1;
 }
 
-// True when the note's level held from a few frames after `attack` (samples) to its start.
-bool held_since(const CleanNote& n, int64_t attack, const AttackRules& rules, const LevelMatrix& levels)
-{
-    const int64_t hop = levels.hop_samples;
-    const int64_t start = std::min<int64_t>(n.start_samples / hop, levels.frame_count);
-    const int64_t first = attack / hop + rules.settle_frames;
-    if (first >= start)
-        return false;
-    const int64_t peak = level_peak(levels, n.note, static_cast<int32_t>(start), static_cast<int32_t>(start + 9));
-    int64_t held = 0;
-    for (int64_t g = first; g < start; ++g)
-        held += int64_t{levels.at(n.note, static_cast<int32_t>(g))} * 100 >= peak * rules.held_percent ? 1 : 0;
-    return held * 100 >= (start - first) * rules.held_frames_percent;
-}
-
 // Never into the previous note of the pitch, never later than the onset was.
 void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows, const LevelMatrix& levels)
 {
@@ -200,12 +185,12 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
         }
         // A slow attack rises in steps: from each attack taken, the latest one before it counts
         // too, as long as the level held from there to where the note was found.
-        const CleanNote found = n;
+        const int64_t found = n.start_samples;
         int64_t before = near_from;
         for (;;) {
             const int64_t far_from = windows.centred_on(std::max(previous, n.start_samples - rules.far_lead_samples));
             const int64_t attack = latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), before - 1);
-            if (attack < 0 || !held_since(found, heard_at(rules, attack), rules, levels))
+            if (attack < 0 || !level_held(levels, n.note, heard_at(rules, attack), found, rules.hold))
                 break;
             n.start_samples = heard_at(rules, attack);
             before = attack;

@@ -33,13 +33,10 @@ struct AttackRules {
     int64_t peak_delay_samples = 441;
     // A note with no attack that near, found long after a slow one (a bowed or sung note
     // that stood out late), starts at the latest attack up to 400 ms before it when its
-    // level held from a few frames after that attack on: at least held_percent of its peak
-    // in held_frames_percent of the frames. From there the same is tried again, so a slow
+    // level held since (clean_levels.h). From there the same is tried again, so a slow
     // attack is followed back through its steps.
     int64_t far_lead_samples = 17640;
-    int32_t settle_frames = 4;
-    int32_t held_percent = 50;
-    int32_t held_frames_percent = 90;
+    LevelHold hold{};
     // A note from C3 up with less flux than this within the search windows of its onset was
     // never attacked: a partial or a neighbour of held notes standing out for a moment (below
     // C3 the bands are too coarse to tell).

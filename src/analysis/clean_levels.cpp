@@ -59,6 +59,21 @@ int32_t level_peak(const LevelMatrix& m, int32_t note, int32_t first, int32_t la
     return peak;
 }
 
+bool level_held(const LevelMatrix& m, int32_t note, int64_t since_samples, int64_t found_samples,
+                const LevelHold& hold)
+{
+    const int64_t hop = m.hop_samples;
+    const int64_t found = std::min<int64_t>(found_samples / hop, m.frame_count);
+    const int64_t first = since_samples / hop + hold.settle_frames;
+    if (first >= found || first < 0)
+        return false;
+    const int64_t peak = level_peak(m, note, static_cast<int32_t>(found), static_cast<int32_t>(found + 9));
+    int64_t held = 0;
+    for (int64_t g = first; g < found; ++g)
+        held += int64_t{m.at(note, static_cast<int32_t>(g))} * 100 >= peak * hold.percent ? 1 : 0;
+    return held * 100 >= (found - first) * hold.frames_percent;
+}
+
 LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples)
 {
     LevelMatrix m;

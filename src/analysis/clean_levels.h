@@ -39,6 +39,20 @@ LevelMatrix make_level_matrix(int32_t frame_count, int32_t hop_samples);
 // The largest level of `note` over frames first..last (inclusive, clipped to the matrix); 0 for none.
 int32_t level_peak(const LevelMatrix& m, int32_t note, int32_t first, int32_t last);
 
+// When a note's level counts as held since an earlier time: from settle_frames after it up
+// to where the note was found, at least `percent` of the note's peak over its first frames
+// there, in frames_percent of the frames.
+struct LevelHold {
+    int32_t settle_frames = 4;
+    int32_t percent = 50;
+    int32_t frames_percent = 90;
+};
+
+// Whether `note`'s level held from since_samples to found_samples (false when the settled
+// start is not before the found one).
+bool level_held(const LevelMatrix& m, int32_t note, int64_t since_samples, int64_t found_samples,
+                const LevelHold& hold);
+
 // Reads the blocks of an analysis file (after its header) into a matrix; note_window_length
 // must hold the file's windows already. With vibrato rules each block's edge levels are
 // folded first (clean_vibrato.h). Stops at the first damaged or incomplete block,
