@@ -43,3 +43,32 @@ std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const On
     std::sort(notes.begin(), notes.end(), clean_starts_before);
     return notes;
 }
+
+std::vector<CleanNote> clean_start_with_chords(std::vector<CleanNote> notes, const ChordRules& rules,
+                                               const LevelMatrix& levels)
+{
+    std::vector<int64_t> onsets;
+    onsets.reserve(notes.size());
+    for (const CleanNote& n : notes)
+        onsets.push_back(n.start_samples);
+    std::sort(onsets.begin(), onsets.end());
+    std::stable_sort(notes.begin(), notes.end(), clean_pitch_before);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        CleanNote& n = notes[i];
+        if (n.note < 0 || n.note >= MIDI_NOTE_COUNT)
+            continue;
+        const bool after_same = i > 0 && notes[i - 1].note == n.note;
+        const int64_t from = std::max(n.start_samples - rules.lead_samples,
+                                      after_same ? notes[i - 1].end_samples + 1 : INT64_MIN);
+        const int64_t found = n.start_samples;
+        for (auto t = std::lower_bound(onsets.begin(), onsets.end(), from);
+             t != onsets.end() && *t <= found - rules.min_lead_samples; ++t) {
+            if (level_held(levels, n.note, *t, found, rules.hold)) {
+                n.start_samples = *t;
+                break;
+            }
+        }
+    }
+    std::sort(notes.begin(), notes.end(), clean_starts_before);
+    return notes;
+}

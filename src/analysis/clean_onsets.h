@@ -21,3 +21,16 @@ struct OnsetRules {
 // and never into the previous note of its pitch. Ordered by start and then note.
 std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const OnsetRules& rules,
                                           const LevelMatrix& levels);
+
+// The notes of a chord start together. A note found late in a slow chord (strings, organ,
+// voices) starts with the earliest onset of another note from lead_samples (250 ms) to
+// min_lead_samples (20 ms) before it, when its level held since (clean_levels.h). Never
+// into the previous note of its pitch. Ordered by start and then note.
+struct ChordRules {
+    int64_t lead_samples = 11025;
+    int64_t min_lead_samples = 882;
+    LevelHold hold{};
+};
+
+std::vector<CleanNote> clean_start_with_chords(std::vector<CleanNote> notes, const ChordRules& rules,
+                                               const LevelMatrix& levels);

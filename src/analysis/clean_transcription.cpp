@@ -76,6 +76,7 @@ int32_t clean_note_segments()
     const RecordingView recording{wave_data.samples, wave_data.channels, wave_data.frame_count};
     notes = clean_follow_attacks(std::move(notes), AttackRules{}, recording, levels);
     notes = clean_drop_forerunners(notes, CleanRules{}, levels);
+    notes = clean_start_with_chords(std::move(notes), ChordRules{}, levels);
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);
     note_segment_list.count = static_cast<int32_t>(segments.size());

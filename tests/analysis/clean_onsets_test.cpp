@@ -1,4 +1,5 @@
-// Onsets of slow attacks: a note found late in its rise starts where the rise began.
+// Onsets of slow attacks: a note found late in its rise starts where the rise began, or with
+// the chord it belongs to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,6 +66,46 @@ INSTANTIATE_TEST_SUITE_P(
                   56 * HOP + WINDOW / 2},
         // The rise began at frame 59; half a window after it is later than the onset found.
         OnsetCase{"an onset never moves later", {58, 60, 0, 6000}, 60, -1, 60 * HOP}),
+    [](const auto& info) { return "case_" + std::to_string(info.index); });
+
+struct ChordCase {
+    std::string situation;
+    Shape shape;
+    std::vector<int32_t> other_onsets;  // frames where notes of other pitches start
+    int32_t found_frame;
+    int32_t previous_end_frame;         // end of an earlier note of the pitch, -1 for none
+    int32_t expected_frame;
+};
+
+class ChordTable : public ::testing::TestWithParam<ChordCase> {};
+
+TEST_P(ChordTable, StartsWithTheChordItsLevelHeldSince)
+{
+    const ChordCase& c = GetParam();
+    std::vector<CleanNote> notes = {{int64_t{c.found_frame} * HOP, 280 * HOP, PITCH, 6000, 0}};
+    for (const int32_t frame : c.other_onsets)
+        notes.push_back({int64_t{frame} * HOP, 280 * HOP, PITCH - 7, 6000, 0});
+    if (c.previous_end_frame >= 0)
+        notes.push_back({0, int64_t{c.previous_end_frame} * HOP, PITCH, 6000, 0});
+    const std::vector<CleanNote> placed = clean_start_with_chords(notes, ChordRules{}, shaped(c.shape));
+    ASSERT_EQ(placed.size(), notes.size());
+    const auto note = std::find_if(placed.begin(), placed.end(),
+                                   [](const CleanNote& n) { return n.note == PITCH && n.start_samples > 0; });
+    ASSERT_NE(note, placed.end());
+    EXPECT_EQ(note->start_samples, int64_t{c.expected_frame} * HOP) << c.situation;
+}
+
+// 25 frames are 145 ms, 50 frames 290 ms.
+INSTANTIATE_TEST_SUITE_P(
+    Chords, ChordTable,
+    ::testing::Values(
+        ChordCase{"a note found late, its level held since the chord began, starts with it", {40, 42, 0, 6000}, {40},
+                  65, -1, 40},
+        ChordCase{"... with the earliest onset its level held since", {28, 30, 0, 6000}, {30, 45}, 65, -1, 30},
+        ChordCase{"a note whose level came only just before it was found keeps its onset", {60, 62, 0, 6000}, {40},
+                  65, -1, 65},
+        ChordCase{"an onset 290 ms earlier belongs to another chord", {10, 12, 0, 6000}, {15}, 65, -1, 65},
+        ChordCase{"the onset never moves into the previous note of the pitch", {40, 42, 0, 6000}, {40}, 65, 50, 65}),
     [](const auto& info) { return "case_" + std::to_string(info.index); });
 
 } // namespace
