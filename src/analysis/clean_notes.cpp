@@ -204,6 +204,8 @@ bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>
         // a note of its own (the salience already took the held note's steady partials).
         if (u.start_samples > l.start_samples + late + int64_t{rules.ghost_settle_frames} * hop)
             continue;
+        if ((l.end_samples - u.start_samples) * 100 < (u.end_samples - u.start_samples) * rules.ghost_outlast_percent)
+            continue;
         if (int64_t{u.peak_level} * 100 < int64_t{l.peak_level} * percent)
             return true;
     }

@@ -16,8 +16,9 @@ struct CleanRules {
     // A note starting while a lower note sounds a partial interval below is that note's
     // partial unless its peak passes this share of the lower note's peak, by partial 2..16.
     int32_t ghost_percent[15] = {120, 120, 120, 110, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120, 120};
-    int32_t ghost_settle_frames = 26;  // a note starting this long after the lower one's attack is no partial
-    int32_t ghost_onset_frames = 4;    // a lower note starting this soon after (or within its window) still counts
+    int32_t ghost_settle_frames = 26;    // a note starting this long after the lower one's attack is no partial
+    int32_t ghost_onset_frames = 4;      // a lower note starting this soon after (or within its window) still counts
+    int32_t ghost_outlast_percent = 25;  // ... and it sounds through this share of the higher note
     int32_t peak_percent = 120;        // a starting note stands this far above its neighbours (+-2 semitones)
     int32_t rise_percent = 135;        // a level this far above its recent low is a new attack
     int32_t rise_frames = 8;           // how far back the recent low is looked for

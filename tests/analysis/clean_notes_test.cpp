@@ -85,6 +85,10 @@ INSTANTIATE_TEST_SUITE_P(
         RuleCase{"ChordOnARingingBassPartialsIsReal",
                  {{36, 10, 150, 7000}, {67, 100, 150, 5000}, {72, 100, 150, 5000}},
                  {{36, 10}, {67, 100}, {72, 100}}},
+        // A partial ends with its note: a brief low transient explains no octave that rings on.
+        RuleCase{"OctaveOutlastingABriefLowerNoteIsReal",
+                 {{36, 10, 22, 6000}, {48, 10, 90, 5000}},
+                 {{36, 10}, {48, 10}}},
         RuleCase{"NoteStartingAfterTheLowerOneEndsIsReal",
                  {{48, 10, 40, 6000}, {60, 60, 120, 5000}},
                  {{48, 10}, {60, 60}}},
