@@ -16,11 +16,14 @@ using Residual = std::array<int64_t, PADDED_NOTES>;
 struct Candidate {
     int32_t note = -1;
     int64_t salience = 0;
+    int64_t rank = 0;
 };
 
 // The note whose harmonic series holds the most of the residual, among those whose own
-// level is not lost beside their partials (a missing fundamental is an octave error).
-Candidate strongest_series(const Residual& r, int32_t fundamental_percent)
+// level is not lost beside their partials (a missing fundamental is an octave error). A
+// note taken in the frame before ranks continuity_percent higher, so that two notes sharing
+// partials (a bass and the voice an octave above it) do not take turns frame by frame.
+Candidate strongest_series(const Residual& r, const SalienceRules& rules, const LevelMatrix& taken, int32_t g)
 {
     Candidate best;
     for (int32_t note = 0; note < MIDI_NOTE_COUNT; ++note) {
@@ -34,11 +37,13 @@ Candidate strongest_series(const Residual& r, int32_t fundamental_percent)
             sum += part * SALIENCE_WEIGHTS[k];
             loudest = std::max(loudest, part);
         }
-        if (own * 100 < loudest * fundamental_percent)
+        if (own * 100 < loudest * rules.fundamental_percent)
             continue;
         const int64_t salience = sum / 1000;
-        if (salience > best.salience)
-            best = Candidate{note, salience};
+        const bool held = g > 0 && taken.at(note, g - 1) > 0;
+        const int64_t rank = held ? salience * (100 + rules.continuity_percent) / 100 : salience;
+        if (rank > best.rank)
+            best = Candidate{note, salience, rank};
     }
     return best;
 }
@@ -89,7 +94,7 @@ void frame_salience(const LevelMatrix& m, int32_t g, const SalienceRules& rules,
         r[static_cast<size_t>(note)] = level_amplitude(m.at(note, g));
     int64_t first = 0;
     for (int32_t voice = 0; voice < rules.voices; ++voice) {
-        const Candidate c = strongest_series(r, rules.fundamental_percent);
+        const Candidate c = strongest_series(r, rules, out, g);
         if (c.note < 0)
             return;
         if (voice == 0)

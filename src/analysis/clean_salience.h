@@ -16,6 +16,7 @@ struct SalienceRules {
     int32_t stop_percent = 40;         // later notes of a frame need this share of the first one's salience
     int32_t floor_percent = 5;         // ... and of the recording's reference amplitude
     int32_t voices = 6;                // notes taken from one frame at most
+    int32_t continuity_percent = 10;   // a note taken in the frame before ranks this much higher
     int32_t history_frames = 16;       // a note held since this many frames ago ...
     int32_t held_percent = 10;         // ... (its amplitude then at least this share of now) ...
     int32_t margin_percent = 150;      // ... explains no more of a partial than it had then, times this

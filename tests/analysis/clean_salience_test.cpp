@@ -115,4 +115,19 @@ TEST(SalienceHistory, APartialThatRisesWhileItsNoteHoldsIsANoteOfItsOwn)
     EXPECT_EQ(salient_at_last_frame(10000, 10000, SalienceRules{}), (std::vector<int32_t>{45}));
 }
 
+// A bass C3 with its octave C4 played above it: in the second frame C4's series just
+// outweighs C3's. Taken first, C4 would explain the bass away.
+TEST(SalienceContinuity, ANoteTakenInTheFrameBeforeKeepsItsPlace)
+{
+    LevelMatrix m = make_level_matrix(2, CLEAN_GRID_HOP);
+    m.at(48, 0) = 8000;
+    m.at(60, 0) = 6000;
+    for (auto [note, level] : {std::pair{48, 4000}, {60, 8000}, {72, 6000}, {79, 5000}})
+        m.at(note, 1) = level;
+    EXPECT_EQ(salient_in_frame(m, 1), (std::vector<int32_t>{48, 60}));
+    SalienceRules fickle;
+    fickle.continuity_percent = 0;
+    EXPECT_EQ(salient_in_frame(m, 1, fickle), (std::vector<int32_t>{60}));
+}
+
 } // namespace
