@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cmath>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -107,6 +108,24 @@ bool on_held_partial(const CleanNote& n, const std::vector<CleanNote>& kept, con
     return false;
 }
 
+// The flux a held note shows while it sounds, away from its attack and its end: the swells
+// of its vibrato, beating or LFO. Its swell_rank_percent-th percentile, every lag_frames
+// hops (each rise counted once); 0 for a note too short to show any.
+int32_t held_swells(FluxWindows& windows, const CleanNote& n)
+{
+    const AttackRules& rules = windows.rules;
+    std::vector<int32_t> flux;
+    const int64_t last = windows.centred_on(n.end_samples - rules.swell_before_end_samples);
+    for (int64_t c = windows.centred_on(n.start_samples + rules.swell_after_start_samples); c <= last;
+         c += rules.lag_frames)
+        flux.push_back(windows.flux(n.note, c));
+    if (flux.empty())
+        return 0;
+    const size_t k = std::min(flux.size() - 1, flux.size() * static_cast<size_t>(rules.swell_rank_percent) / 100);
+    std::nth_element(flux.begin(), flux.begin() + static_cast<std::ptrdiff_t>(k), flux.end());
+    return flux[k];
+}
+
 // Joins every piece that no attack begins to the note of its pitch before it, and drops the
 // notes from unattacked_from_note up that were never attacked. One pass, so each onset's flux
 // is computed once; a piece may still join a note that is dropped, and goes with it.
@@ -128,7 +147,10 @@ std::vector<CleanNote> join_and_drop_unattacked(const std::vector<CleanNote>& no
         const bool may_join = earlier != SIZE_MAX && n.start_samples - kept[earlier].end_samples <= rules.gap_samples;
         const bool judged = n.note >= rules.unattacked_from_note;
         const int32_t strength = may_join || judged ? windows.strength_near(n.note, n.start_samples) : INT32_MAX;
-        if (may_join && strength < rules.attack_flux) {
+        const bool unattacked = may_join && (strength < rules.attack_flux ||
+                                             int64_t{strength} * 100 <
+                                                 int64_t{held_swells(windows, kept[earlier])} * rules.swell_percent);
+        if (unattacked) {
             kept[earlier].end_samples = std::max(kept[earlier].end_samples, n.end_samples);
             continue;
         }

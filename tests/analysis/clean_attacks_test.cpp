@@ -22,13 +22,14 @@ int64_t at_seconds(double seconds)
 }
 
 // A tone of three partials from `from` to `to` seconds, starting at once, with a tremolo of
-// `tremolo` (share of the amplitude, at 5 Hz), `loudness` times the others' amplitude.
+// `tremolo` (share of the amplitude) at `tremolo_hz`, `loudness` times the others' amplitude.
 struct Tone {
     int32_t note;
     double from;
     double to;
     double tremolo = 0.0;
     double loudness = 1.0;
+    double tremolo_hz = 5.0;
 };
 
 std::vector<int16_t> render(const std::vector<Tone>& tones, double seconds, double gain)
@@ -38,7 +39,7 @@ std::vector<int16_t> render(const std::vector<Tone>& tones, double seconds, doub
         const double hz = synth::midi_note_frequency(t.note);
         for (int64_t i = at_seconds(t.from); i < at_seconds(t.to); ++i) {
             const double s = static_cast<double>(i) / RATE;
-            const double swell = 1.0 - t.tremolo * (0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * 5.0 * s));
+            const double swell = 1.0 - t.tremolo * (0.5 + 0.5 * std::sin(2.0 * std::numbers::pi * t.tremolo_hz * s));
             for (int32_t k = 1; k <= 3; ++k)
                 signal[static_cast<size_t>(i)] += swell * t.loudness * gain * 6000.0 / k * std::sin(2.0 * std::numbers::pi * hz * k * s);
         }
@@ -110,8 +111,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AttackCase{"a held tone swelling with tremolo, found in two pieces, is one note",
                    {{57, 0.1, 2.5, 0.3}}, {found(57, 0.1, 0.9), found(57, 1.0, 2.5)}, {{57, 0.1, 2.5}}},
+        AttackCase{"... and so is one whose swells are attacks of sorts, none above the others",
+                   {{57, 0.1, 2.5, 0.95, 1.0, 7.0}}, {found(57, 0.1, 1.0), found(57, 1.05, 2.5)}, {{57, 0.1, 2.5}}},
         AttackCase{"a tone played again after a short rest stays two notes",
                    {{57, 0.1, 0.9}, {57, 1.0, 2.5}}, {found(57, 0.1, 0.9), found(57, 1.0, 2.5)}, {{57, 0.1}, {57, 1.0}}},
+        AttackCase{"... also after a tone that swelled",
+                   {{57, 0.1, 0.9, 0.5, 1.0, 7.0}, {57, 1.0, 2.5}}, {found(57, 0.1, 0.9), found(57, 1.0, 2.5)},
+                   {{57, 0.1}, {57, 1.0}}},
         AttackCase{"pieces too far apart stay apart (below C3, where no attack is needed)", {{45, 0.1, 2.5}},
                    {found(45, 0.1, 0.5), found(45, 1.3, 2.5)}, {{45, 0.1}, {45, 1.3}}},
         AttackCase{"a piece of another pitch between them does not keep them apart",
