@@ -109,15 +109,17 @@ bool on_held_partial(const CleanNote& n, const std::vector<CleanNote>& kept, con
 }
 
 // The flux a held note shows while it sounds, away from its attack and its end: the swells
-// of its vibrato, beating or LFO. Its swell_rank_percent-th percentile, every lag_frames
-// hops (each rise counted once); 0 for a note too short to show any.
+// of its vibrato, beating or LFO. Its swell_rank_percent-th percentile over the note's last
+// swell_span_samples, every lag_frames hops (each rise counted once); 0 for a note too short
+// to show any. The span keeps the cost of a long drone joined piece by piece linear.
 int32_t held_swells(FluxWindows& windows, const CleanNote& n)
 {
     const AttackRules& rules = windows.rules;
     std::vector<int32_t> flux;
-    const int64_t last = windows.centred_on(n.end_samples - rules.swell_before_end_samples);
-    for (int64_t c = windows.centred_on(n.start_samples + rules.swell_after_start_samples); c <= last;
-         c += rules.lag_frames)
+    const int64_t until = n.end_samples - rules.swell_before_end_samples;
+    const int64_t from = std::max(n.start_samples + rules.swell_after_start_samples, until - rules.swell_span_samples);
+    const int64_t last = windows.centred_on(until);
+    for (int64_t c = windows.centred_on(from); c <= last; c += rules.lag_frames)
         flux.push_back(windows.flux(n.note, c));
     if (flux.empty())
         return 0;

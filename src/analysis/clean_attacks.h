@@ -27,12 +27,13 @@ struct AttackRules {
     int32_t search_after = 8;
     // Nor does a piece whose attack stays below swell_percent of the swells the note before
     // showed while it held (the swell_rank_percent-th percentile of its flux, from 100 ms
-    // after its start to 50 ms before its end): vibrato, beating and a pad's LFO swell a
-    // held note again and again; a played repetition stands out above them.
+    // after its start to 50 ms before its end, the last 2 s at most): vibrato, beating and
+    // a pad's LFO swell a held note again and again; a played repetition stands out above them.
     int32_t swell_percent = 600;
     int32_t swell_rank_percent = 90;
     int64_t swell_after_start_samples = 4410;
     int64_t swell_before_end_samples = 2205;
+    int64_t swell_span_samples = 88200;
     // Onsets: a note whose strongest attack within 100 ms before its onset (and search_after
     // after it) lies more than 20 ms earlier starts there. Log flux peaks as the attack enters
     // the window, a little before the sound is heard: the onset is placed 10 ms after the peak.
