@@ -102,7 +102,8 @@ bool on_held_partial(const CleanNote& n, const std::vector<CleanNote>& kept, con
         if (i == SIZE_MAX || !attacked[i])
             continue;
         const CleanNote& held = kept[i];
-        if (held.start_samples + rules.held_partial_settle_samples <= n.start_samples && n.start_samples < held.end_samples)
+        const bool settled = held.start_samples + rules.held_partial_settle_samples <= n.start_samples;
+        if (settled && n.start_samples < held.end_samples)
             return true;
     }
     return false;
@@ -213,7 +214,8 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
         int64_t before = near_from;
         for (;;) {
             const int64_t far_from = windows.centred_on(std::max(previous, n.start_samples - rules.far_lead_samples));
-            const int64_t attack = latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), before - 1);
+            const int64_t attack =
+                latest_attack(windows, n.note, std::max<int64_t>(far_from, rules.lag_frames + 1), before - 1);
             if (attack < 0 || !level_held(levels, n.note, heard_at(rules, attack), found, rules.hold))
                 break;
             n.start_samples = heard_at(rules, attack);
