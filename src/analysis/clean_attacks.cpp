@@ -83,11 +83,6 @@ double mean_square(const RecordingView& recording)
     return recording.frame_count > 0 ? sum / static_cast<double>(recording.frame_count) : 0.0;
 }
 
-bool valid_note(const CleanNote& n)
-{
-    return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
-}
-
 // Whether n starts on a partial of a lower note that has sounded for a while: a swell of
 // that partial (the beating of a choir or an ensemble) rather than a note, unless its attack
 // is clear.
@@ -140,7 +135,7 @@ std::vector<CleanNote> join_and_drop_unattacked(const std::vector<CleanNote>& no
     std::array<size_t, MIDI_NOTE_COUNT> last_of_pitch;
     last_of_pitch.fill(SIZE_MAX);
     for (const CleanNote& n : notes) {
-        if (!valid_note(n)) {
+        if (!clean_valid_note(n)) {
             kept.push_back(n);
             attacked.push_back(1);
             continue;
@@ -163,12 +158,7 @@ std::vector<CleanNote> join_and_drop_unattacked(const std::vector<CleanNote>& no
                                                                                           : rules.unattacked_flux;
         attacked.push_back(!judged || strength >= needed ? 1 : 0);
     }
-    std::vector<CleanNote> result;
-    for (size_t i = 0; i < kept.size(); ++i) {
-        if (attacked[i])
-            result.push_back(kept[i]);
-    }
-    return result;
+    return clean_kept_notes(kept, attacked);
 }
 
 // Where an attack whose flux peaks at `frame` is heard.
@@ -195,7 +185,7 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
     std::array<int64_t, MIDI_NOTE_COUNT> previous_end;
     previous_end.fill(0);
     for (CleanNote& n : notes) {
-        if (!valid_note(n))
+        if (!clean_valid_note(n))
             continue;
         const int64_t previous = previous_end[static_cast<size_t>(n.note)];
         previous_end[static_cast<size_t>(n.note)] = n.end_samples;

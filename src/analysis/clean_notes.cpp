@@ -214,9 +214,7 @@ bool explained_by(const std::vector<CleanNote>& notes, const std::vector<size_t>
 
 } // namespace
 
-namespace {
-
-std::vector<CleanNote> kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept)
+std::vector<CleanNote> clean_kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept)
 {
     std::vector<CleanNote> result;
     for (size_t i = 0; i < notes.size(); ++i) {
@@ -225,8 +223,6 @@ std::vector<CleanNote> kept_notes(const std::vector<CleanNote>& notes, const std
     }
     return result;
 }
-
-} // namespace
 
 std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                            const LevelMatrix& m)
@@ -259,7 +255,7 @@ std::vector<CleanNote> clean_drop_partials(const std::vector<CleanNote>& notes, 
         kept[i] = 1;
         kept_by_note[static_cast<size_t>(u.note)].push_back(i);
     }
-    return kept_notes(notes, kept);
+    return clean_kept_notes(notes, kept);
 }
 
 std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, const CleanRules& rules,
@@ -292,7 +288,7 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
         kept[i] = 1;
         kept_list.push_back(i);
     }
-    return kept_notes(notes, kept);
+    return clean_kept_notes(notes, kept);
 }
 
 std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,
@@ -301,7 +297,7 @@ std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& note
     std::vector<char> kept(notes.size(), 1);
     for (size_t i = 0; i < notes.size(); ++i) {
         const CleanNote& low = notes[i];
-        if (low.note < 0 || low.note >= rules.forerunner_below_note || low.note >= MIDI_NOTE_COUNT)
+        if (!clean_valid_note(low) || low.note >= rules.forerunner_below_note)
             continue;
         const int64_t length = low.end_samples - low.start_samples;
         if (length * 100 >= int64_t{m.window_samples[static_cast<size_t>(low.note)]} * rules.forerunner_window_percent)
@@ -315,7 +311,7 @@ std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& note
             }
         }
     }
-    return kept_notes(notes, kept);
+    return clean_kept_notes(notes, kept);
 }
 
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules)

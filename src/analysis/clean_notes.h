@@ -55,6 +55,15 @@ inline bool clean_pitch_before(const CleanNote& a, const CleanNote& b)
     return a.note != b.note ? a.note < b.note : a.start_samples < b.start_samples;
 }
 
+// Whether a note's number lies within MIDI's; the rules skip any that does not.
+inline bool clean_valid_note(const CleanNote& n)
+{
+    return n.note >= 0 && n.note < MIDI_NOTE_COUNT;
+}
+
+// The notes whose entry in `kept` is set, in their order.
+std::vector<CleanNote> clean_kept_notes(const std::vector<CleanNote>& notes, const std::vector<char>& kept);
+
 // Partial intervals in semitones (nearest), partials 2..16 above a fundamental. From partial 7
 // on, where the nearest semitone is off by a quarter tone or more, a semitone either side counts too.
 inline constexpr int32_t CLEAN_PARTIAL_SEMITONES[15] = {12, 19, 24, 28, 31, 34, 36, 38, 40, 42, 43, 44, 46, 47, 48};

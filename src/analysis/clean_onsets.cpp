@@ -30,7 +30,7 @@ std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const On
     for (size_t i = 0; i < notes.size(); ++i) {
         CleanNote& n = notes[i];
         const auto from = static_cast<int32_t>(std::min<int64_t>((n.start_samples + hop / 2) / hop, levels.frame_count - 1));
-        if (from < 0 || n.note < 0 || n.note >= MIDI_NOTE_COUNT)
+        if (from < 0 || !clean_valid_note(n))
             continue;
         const bool after_same = i > 0 && notes[i - 1].note == n.note;
         const int32_t limit = after_same ? static_cast<int32_t>(notes[i - 1].end_samples / hop) + 1 : 0;
@@ -55,7 +55,7 @@ std::vector<CleanNote> clean_start_with_chords(std::vector<CleanNote> notes, con
     std::stable_sort(notes.begin(), notes.end(), clean_pitch_before);
     for (size_t i = 0; i < notes.size(); ++i) {
         CleanNote& n = notes[i];
-        if (n.note < 0 || n.note >= MIDI_NOTE_COUNT)
+        if (!clean_valid_note(n))
             continue;
         const bool after_same = i > 0 && notes[i - 1].note == n.note;
         const int64_t from = std::max(n.start_samples - rules.lead_samples,

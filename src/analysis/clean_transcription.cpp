@@ -43,7 +43,7 @@ std::vector<NoteSegment> clean_notes_to_segments(const std::vector<CleanNote>& n
     for (const CleanNote& n : notes) {
         const int64_t start = to_ticks(n.start_samples, time_unit, sample_rate);
         const int64_t end = to_ticks(n.end_samples, time_unit, sample_rate);
-        if (end > INT32_MAX || n.note < 0 || n.note >= MIDI_NOTE_COUNT)
+        if (end > INT32_MAX || !clean_valid_note(n))
             continue;
         NoteSegment s;
         s.start = static_cast<int32_t>(start);
