@@ -291,6 +291,14 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
     return clean_kept_notes(notes, kept);
 }
 
+std::vector<CleanNote> clean_drop_short(const std::vector<CleanNote>& notes, const CleanRules& rules)
+{
+    std::vector<char> kept(notes.size(), 0);
+    for (size_t i = 0; i < notes.size(); ++i)
+        kept[i] = notes[i].end_samples - notes[i].start_samples >= rules.min_length_samples ? 1 : 0;
+    return clean_kept_notes(notes, kept);
+}
+
 std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                               const LevelMatrix& m)
 {

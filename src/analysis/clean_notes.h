@@ -28,6 +28,7 @@ struct CleanRules {
     int32_t rival_hold_frames = 17;    // ... when the stronger one still sounds this long after its start
     int32_t strength_frames = 50;      // frames summed into a note's strength
     int32_t min_frames = 12;           // shorter notes are dropped
+    int64_t min_length_samples = 2205; // ... and so are those shorter than 50 ms once placed (clean_drop_short)
     int32_t onset_level_percent = 77;  // the onset is placed where the climb reaches this share of the peak ...
     int32_t onset_window_percent = 0;  // ... plus this share of the note's window
     int32_t end_window_percent = -50;  // a note ends after its last held frame plus this share of its window
@@ -88,6 +89,10 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
 // transient as a note of its own. notes: ordered by start; returns those kept in order.
 std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,
                                               const LevelMatrix& m);
+
+// Drops the notes shorter than min_length_samples once their onsets and ends are placed: what
+// is left of a brief peak whose end was pulled back by its window. Keeps the order.
+std::vector<CleanNote> clean_drop_short(const std::vector<CleanNote>& notes, const CleanRules& rules);
 
 // The notes of the matrix, ordered by start and then note.
 std::vector<CleanNote> clean_find_notes(const LevelMatrix& m, const CleanRules& rules);

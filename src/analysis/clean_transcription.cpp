@@ -77,6 +77,7 @@ int32_t clean_note_segments()
     notes = clean_follow_attacks(std::move(notes), AttackRules{}, recording, levels);
     notes = clean_drop_forerunners(notes, CleanRules{}, levels);
     notes = clean_start_with_chords(std::move(notes), ChordRules{}, levels);
+    notes = clean_drop_short(notes, CleanRules{});
     std::vector<NoteSegment> segments =
         clean_notes_to_segments(notes, largest_level(levels), c.TIME_UNIT, wave_data.sample_rate);
     note_segment_list.count = static_cast<int32_t>(segments.size());

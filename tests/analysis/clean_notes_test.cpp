@@ -176,6 +176,14 @@ TEST(CleanRules, ShortLowNotesBeforeALongerAttackAreDropped)
     EXPECT_EQ(clean_drop_forerunners(two_short, CleanRules{}, m).size(), 2u);
 }
 
+TEST(CleanRules, NotesShorterThan50MsOncePlacedAreDropped)
+{
+    const std::vector<CleanNote> notes{{0, 2204, 60, 5000, 0}, {100, 2305, 62, 5000, 0}, {5000, 4000, 64, 5000, 0}};
+    const std::vector<CleanNote> kept = clean_drop_short(notes, CleanRules{});
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].note, 62);
+}
+
 TEST(CleanSegments, TicksTemperedPitchAndVelocity)
 {
     std::vector<CleanNote> notes = {{44100, 88200, 69, 1000, 0}, {0, 10, 60, 50, 0}};
