@@ -194,6 +194,7 @@ void move_onsets_to_attacks(std::vector<CleanNote>& notes, FluxWindows& windows,
         const Peak near = windows.strongest(n.note, std::max<int64_t>(near_from, rules.lag_frames),
                                             windows.centred_on(n.start_samples) + rules.search_after);
         if (near.flux >= rules.attack_flux) {
+            n.onset_flux = near.flux;
             if (heard_at(rules, near.frame) < n.start_samples - rules.move_samples)
                 n.start_samples = heard_at(rules, near.frame);
             continue;

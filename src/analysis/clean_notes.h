@@ -44,6 +44,7 @@ struct CleanNote {
     int32_t note = 0;
     int32_t peak_level = 0;  // largest analysis level over the note's first frames
     int64_t strength = 0;    // sum of its levels over its first frames (how much of it there is)
+    int32_t onset_flux = 0;  // flux of the attack heard at its onset (clean_attacks.h); 0 if none
 };
 
 // The orders notes are kept in: by start, then note; and by note, then start.

@@ -55,7 +55,7 @@ std::vector<CleanNote> clean_start_with_chords(std::vector<CleanNote> notes, con
     std::stable_sort(notes.begin(), notes.end(), clean_pitch_before);
     for (size_t i = 0; i < notes.size(); ++i) {
         CleanNote& n = notes[i];
-        if (!clean_valid_note(n))
+        if (!clean_valid_note(n) || n.onset_flux >= rules.own_attack_flux)
             continue;
         const bool after_same = i > 0 && notes[i - 1].note == n.note;
         const int64_t from = std::max(n.start_samples - rules.lead_samples,

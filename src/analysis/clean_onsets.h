@@ -25,11 +25,14 @@ std::vector<CleanNote> clean_place_onsets(std::vector<CleanNote> notes, const On
 // The notes of a chord start together. A note found late in a slow chord (strings, organ,
 // voices) starts with the earliest onset of another note from lead_samples (250 ms) to
 // min_lead_samples (20 ms) before it, when its level held since (clean_levels.h). Never
-// into the previous note of its pitch. Ordered by start and then note.
+// into the previous note of its pitch, and not a note that starts at a strong attack of its
+// own (own_attack_flux): it was played there, whatever a long window saw early in another
+// note. Ordered by start and then note.
 struct ChordRules {
     int64_t lead_samples = 11025;
     int64_t min_lead_samples = 882;
     LevelHold hold{};
+    int32_t own_attack_flux = 10000;
 };
 
 std::vector<CleanNote> clean_start_with_chords(std::vector<CleanNote> notes, const ChordRules& rules,

@@ -147,6 +147,19 @@ INSTANTIATE_TEST_SUITE_P(
                    {{57, 0.1}, {70, 1.0}}}),
     [](const auto& info) { return "case_" + std::to_string(info.index); });
 
+TEST(AttackFollowing, ANoteKeepsTheFluxOfTheAttackItStartsAt)
+{
+    const std::vector<Tone> tones = {{60, 0.5, 2.5}, {40, 0.0, 2.5}};
+    const std::vector<int16_t> samples = render(tones, 3.0, 1.0);
+    const RecordingView recording{samples, 1, static_cast<int64_t>(samples.size())};
+    // The low note, found a second after it began, shows no attack there.
+    const std::vector<CleanNote> notes = {found(60, 0.55, 2.5), found(40, 1.5, 2.5)};
+    const std::vector<CleanNote> result = clean_follow_attacks(notes, AttackRules{}, recording, grid_of(tones));
+    ASSERT_EQ(result.size(), 2u);
+    EXPECT_GE(result[0].onset_flux, AttackRules{}.attack_flux);
+    EXPECT_EQ(result[1].onset_flux, 0);
+}
+
 TEST(AttackFollowing, WithoutSamplesTheNotesStayAsTheyAre)
 {
     const std::vector<CleanNote> notes{found(57, 1.0, 2.0), found(57, 0.1, 0.9)};

@@ -75,6 +75,7 @@ struct ChordCase {
     int32_t found_frame;
     int32_t previous_end_frame;         // end of an earlier note of the pitch, -1 for none
     int32_t expected_frame;
+    int32_t onset_flux = 0;             // of the attack the note starts at
 };
 
 class ChordTable : public ::testing::TestWithParam<ChordCase> {};
@@ -82,7 +83,7 @@ class ChordTable : public ::testing::TestWithParam<ChordCase> {};
 TEST_P(ChordTable, StartsWithTheChordItsLevelHeldSince)
 {
     const ChordCase& c = GetParam();
-    std::vector<CleanNote> notes = {{int64_t{c.found_frame} * HOP, 280 * HOP, PITCH, 6000, 0}};
+    std::vector<CleanNote> notes = {{int64_t{c.found_frame} * HOP, 280 * HOP, PITCH, 6000, 0, c.onset_flux}};
     for (const int32_t frame : c.other_onsets)
         notes.push_back({int64_t{frame} * HOP, 280 * HOP, PITCH - 7, 6000, 0});
     if (c.previous_end_frame >= 0)
@@ -105,7 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
         ChordCase{"a note whose level came only just before it was found keeps its onset", {60, 62, 0, 6000}, {40},
                   65, -1, 65},
         ChordCase{"an onset 290 ms earlier belongs to another chord", {10, 12, 0, 6000}, {15}, 65, -1, 65},
-        ChordCase{"the onset never moves into the previous note of the pitch", {40, 42, 0, 6000}, {40}, 65, 50, 65}),
+        ChordCase{"the onset never moves into the previous note of the pitch", {40, 42, 0, 6000}, {40}, 65, 50, 65},
+        ChordCase{"a note that starts at a strong attack of its own keeps its onset", {40, 42, 0, 6000}, {40}, 65,
+                  -1, 65, 10000},
+        ChordCase{"... a weaker one does not hold it", {40, 42, 0, 6000}, {40}, 65, -1, 40, 9999}),
     [](const auto& info) { return "case_" + std::to_string(info.index); });
 
 } // namespace
