@@ -87,6 +87,16 @@ void explain_series(Residual& r, int32_t note, const LevelMatrix& m, int32_t g, 
     r[static_cast<size_t>(note)] = 0;
 }
 
+// Whether `note` was taken in the frames before g, and in every one since it began, which
+// was no more than onset_frames ago.
+bool just_begun(const LevelMatrix& taken, int32_t note, int32_t g, const SalienceRules& rules)
+{
+    int32_t run = 0;
+    while (run <= rules.onset_frames && g - run > 0 && taken.at(note, g - run - 1) > 0)
+        ++run;
+    return run > 0 && run <= rules.onset_frames;
+}
+
 void frame_salience(const LevelMatrix& m, int32_t g, const SalienceRules& rules, int64_t floor, LevelMatrix& out)
 {
     Residual r{};
@@ -99,7 +109,8 @@ void frame_salience(const LevelMatrix& m, int32_t g, const SalienceRules& rules,
             return;
         if (voice == 0)
             first = c.salience;
-        if (c.salience * 100 < first * rules.stop_percent || c.salience < floor)
+        const int32_t stop = just_begun(out, c.note, g, rules) ? rules.onset_stop_percent : rules.stop_percent;
+        if (c.salience * 100 < first * stop || c.salience < floor)
             return;
         out.at(c.note, g) = amplitude_level(c.salience);
         explain_series(r, c.note, m, g, rules);

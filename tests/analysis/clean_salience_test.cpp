@@ -130,4 +130,20 @@ TEST(SalienceContinuity, ANoteTakenInTheFrameBeforeKeepsItsPlace)
     EXPECT_EQ(salient_in_frame(m, 1, fickle), (std::vector<int32_t>{60}));
 }
 
+// A bass C3 alone for two frames, then a louder F5 from frame 2 on: the bass, at about 35 %
+// of the melody's salience, keeps its place through its onset, not for good.
+TEST(SalienceOnset, ANoteJustBegunKeepsItsPlaceWhileALouderOneEnters)
+{
+    LevelMatrix m = make_level_matrix(40, CLEAN_GRID_HOP);
+    for (int32_t g = 0; g < 40; ++g) {
+        m.at(48, g) = 6100;
+        m.at(77, g) = g >= 2 ? 9000 : 0;
+    }
+    EXPECT_EQ(salient_in_frame(m, 10), (std::vector<int32_t>{48, 77}));
+    EXPECT_EQ(salient_in_frame(m, 30), (std::vector<int32_t>{77}));
+    SalienceRules strict;
+    strict.onset_stop_percent = strict.stop_percent;
+    EXPECT_EQ(salient_in_frame(m, 10, strict), (std::vector<int32_t>{77}));
+}
+
 } // namespace
