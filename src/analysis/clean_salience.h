@@ -14,10 +14,12 @@
 struct SalienceRules {
     int32_t fundamental_percent = 10;  // a note's own level (as amplitude) against its loudest partial
     int32_t stop_percent = 40;         // later notes of a frame need this share of the first one's salience
-    int32_t onset_stop_percent = 30;   // ... or this share, for a note taken in every frame since it began ...
-    int32_t onset_frames = 20;         // ... no more than this many frames ago: it keeps its place while a
-                                       // louder note enters (a bass note under a melody note played with it)
     int32_t floor_percent = 5;         // ... and of the recording's reference amplitude
+    // A note taken in every frame since it began, no more than onset_frames ago, needs only
+    // onset_stop_percent: it keeps its place while a louder note enters with it (a bass note
+    // under a melody note).
+    int32_t onset_stop_percent = 30;
+    int32_t onset_frames = 20;
     int32_t voices = 6;                // notes taken from one frame at most
     int32_t continuity_percent = 10;   // a note taken in the frame before ranks this much higher
     int32_t history_frames = 16;       // a note held since this many frames ago ...
