@@ -9,7 +9,7 @@ come from these lists, so the score never depends on how a renderer reads a MIDI
 import math
 import re
 import wave
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, replace
 
 import mido
 import numpy as np
@@ -266,6 +266,26 @@ def build_pieces():
         Piece("marimba", "mallets", h, {0: 12}, marimba()),
         Piece("cello", "strings", h, {0: 42}, cello()),
     ]
+
+
+# Other General MIDI instruments for each piece (0-based programs, by channel), played a whole
+# tone lower: a check that what the clean mode learnt from the pieces' own sounds holds for
+# others (nothing is tuned on these).
+OTHER_PROGRAMS = {
+    "piano_melody": {0: 2}, "piano_runs": {0: 1}, "piano_chords": {0: 4}, "piano_two_voices": {0: 5},
+    "piano_high": {0: 8}, "bass_line": {0: 34}, "strings": {0: 49}, "organ": {0: 16}, "choir": {0: 53},
+    "flute": {0: 68}, "guitar": {0: 25}, "vibraphone": {0: 13}, "piano_bass_duo": {0: 1, 1: 33},
+    "clarinet": {0: 69}, "trumpet": {0: 60}, "synth_pad": {0: 89}, "marimba": {0: 8}, "cello": {0: 41},
+}
+OTHER_TRANSPOSITION = -2
+
+
+def on_other_instruments(piece):
+    """The piece on its other instruments, a whole tone lower; synthesised pieces as they are."""
+    if piece.synth:
+        return piece
+    notes = [replace(n, pitch=n.pitch + OTHER_TRANSPOSITION) for n in piece.notes]
+    return replace(piece, programs=OTHER_PROGRAMS[piece.name], notes=notes)
 
 
 def seconds_to_tick(s):

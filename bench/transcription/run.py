@@ -42,12 +42,17 @@ def parse_arguments():
                    help="reuse existing conversions; clean re-runs from the analysis file of its last full conversion")
     p.add_argument("--detail", action="store_true",
                    help="also print onset precision, recall and median onset lag per clip")
+    p.add_argument("--instruments", choices=["own", "other"], default="own",
+                   help="'other': every piece on other General MIDI instruments, a whole tone lower "
+                        "(a check on sounds nothing was tuned on)")
     p.add_argument("--no-save", action="store_true", help="print only, even for a full run")
     return p.parse_args()
 
 
-def select_pieces(spec):
+def select_pieces(spec, instruments):
     all_pieces = pieces.build_pieces()
+    if instruments == "other":
+        all_pieces = [pieces.on_other_instruments(p) for p in all_pieces]
     if not spec:
         return all_pieces
     chosen = []
@@ -189,9 +194,10 @@ def main():
             sys.exit(f"unknown mode {m!r}; modes: {', '.join(MODES)}")
     built_in = set(render.SOUNDFONTS)
     soundfonts = [soundfont_name(s) for s in soundfonts]
-    chosen = select_pieces(args.clips)
+    chosen = select_pieces(args.clips, args.instruments)
+    other = args.instruments == "other"
     bin_dir = os.path.abspath(os.path.join(args.build_dir, "bin"))
-    work_dir = os.path.abspath(os.path.join(args.build_dir, "bench-transcription"))
+    work_dir = os.path.abspath(os.path.join(args.build_dir, "bench-transcription" + ("-other" if other else "")))
     converter = Converter(bin_dir, work_dir, args.reuse)
 
     tables = []
@@ -228,6 +234,8 @@ def main():
               f"on {platform.system()} {platform.release()} {platform.machine()}, {os.cpu_count()} cores, "
               f"load average {' '.join(f'{x:.2f}' for x in os.getloadavg())}",
               f"# clean mode arguments: {' '.join(clean_arguments())}" + (" (reused conversions)" if args.reuse else ""),
+              *(["# instruments: other (each piece on other General MIDI instruments, a whole tone lower)"]
+                if other else []),
               score.legend(), ""]
     text = "\n".join(header) + "\n" + "\n\n".join(tables) + "\n"
     print(text)
@@ -235,7 +243,8 @@ def main():
                 and not args.reuse)
     if complete and not args.no_save:
         os.makedirs("bench/results", exist_ok=True)
-        path = f"bench/results/{datetime.date.today():%Y-%m-%d}-transcription-{platform.machine()}.txt"
+        path = (f"bench/results/{datetime.date.today():%Y-%m-%d}-transcription{'-other' if other else ''}-"
+                f"{platform.machine()}.txt")
         with open(path, "w") as f:
             f.write(text)
         print(f"Saved: {path}")

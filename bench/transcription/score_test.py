@@ -83,5 +83,18 @@ class MidiNotes(unittest.TestCase):
         self.assertEqual(score.read_midi_notes(os.path.join("missing", "x.mid")), [])
 
 
+class OtherInstruments(unittest.TestCase):
+    def test_same_rhythm_other_sounds_a_whole_tone_lower(self):
+        for own in pieces.build_pieces():
+            other = pieces.on_other_instruments(own)
+            if own.synth:
+                self.assertEqual(other, own)
+                continue
+            self.assertEqual(set(other.programs), set(own.programs), own.name)
+            self.assertNotEqual(other.programs, own.programs, own.name)
+            self.assertEqual([(n.onset, n.offset, n.pitch - 2) for n in own.notes],
+                             [(n.onset, n.offset, n.pitch) for n in other.notes], own.name)
+
+
 if __name__ == "__main__":
     unittest.main()
