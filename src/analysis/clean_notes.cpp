@@ -1,6 +1,7 @@
 #include "analysis/clean_notes.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -293,10 +294,11 @@ std::vector<CleanNote> clean_drop_rivals(const std::vector<CleanNote>& notes, co
 
 std::vector<CleanNote> clean_drop_short(const std::vector<CleanNote>& notes, const CleanRules& rules)
 {
-    std::vector<char> kept(notes.size(), 0);
-    for (size_t i = 0; i < notes.size(); ++i)
-        kept[i] = notes[i].end_samples - notes[i].start_samples >= rules.min_length_samples ? 1 : 0;
-    return clean_kept_notes(notes, kept);
+    std::vector<CleanNote> kept;
+    std::copy_if(notes.begin(), notes.end(), std::back_inserter(kept), [&](const CleanNote& n) {
+        return n.end_samples - n.start_samples >= rules.min_length_samples;
+    });
+    return kept;
 }
 
 std::vector<CleanNote> clean_drop_forerunners(const std::vector<CleanNote>& notes, const CleanRules& rules,

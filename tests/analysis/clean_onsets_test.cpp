@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,11 +42,6 @@ struct OnsetCase {
     int64_t expected_start;       // samples
 };
 
-void PrintTo(const OnsetCase& c, std::ostream* os)
-{
-    *os << c.situation;
-}
-
 class OnsetTable : public ::testing::TestWithParam<OnsetCase> {};
 
 TEST_P(OnsetTable, StartsWhereTheRiseBegan)
@@ -83,11 +77,6 @@ struct ChordCase {
     int32_t expected_frame;
     int32_t onset_flux = 0;             // of the attack the note starts at
 };
-
-void PrintTo(const ChordCase& c, std::ostream* os)
-{
-    *os << c.situation;
-}
 
 class ChordTable : public ::testing::TestWithParam<ChordCase> {};
 
